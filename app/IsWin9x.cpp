@@ -1,0 +1,14 @@
+#include <windows.h>
+
+#include "SetupWnd.h"
+
+BOOL IsWin9x()
+{
+    OSVERSIONINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info))
+        return FALSE;
+    // Windows 95 is 4.0 and 98 is 4.10; Me (4.90) already behaves like the NT family here.
+    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && info.dwMajorVersion == 4 && info.dwMinorVersion <= 10;
+}

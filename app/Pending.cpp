@@ -1,0 +1,18 @@
+// Temporary: until the pages, the engine and the backdrop are wired in, the setup
+// window closes on its first timer message.
+#include "SetupWnd.h"
+
+void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
+{
+    KillTimer(nIDEvent);
+    DestroyWindow();
+}
+
+void CSetupWnd::OnSetupFinished() {}
+
+void CSetupWnd::OnPaint()
+{
+    PAINTSTRUCT ps;
+    BeginPaint(m_hWnd, &ps);
+    EndPaint(m_hWnd, &ps);
+}

@@ -1,0 +1,67 @@
+// CSetupWnd: the full-screen backdrop window. It owns every page of the installation
+// and holds the installation state shared by the sequence, the engine and the progress dialog.
+#pragma once
+
+#include "../framework/Wnd.h"
+
+class CProgressDlg;
+
+// Option bits chosen on the options page.
+enum {
+    OPTION_APPLICATION = 0x02,
+    OPTION_MANUALS = 0x04,
+    OPTION_READER = 0x08,
+};
+// Application or manuals: only then is an installation directory needed.
+const int OPTION_NEEDS_DIRECTORY = OPTION_APPLICATION | OPTION_MANUALS;
+
+// Posted to the setup window when the work is over.
+const UINT WM_SETUP_FINISHED = WM_USER;
+
+const UINT_PTR TIMER_START = 1;
+
+// TRUE when the lower-cased command line contains "-autorun".
+extern BOOL g_bAutorun;
+
+// TRUE on Windows 95 and 98 only.
+BOOL IsWin9x();
+
+class CSetupWnd : public CWnd {
+public:
+    CSetupWnd();
+    ~CSetupWnd() override;
+
+    HICON m_hIcon;
+    const BYTE* m_pArchivePos;
+    BOOL m_bInstallDone;
+    char m_szDocsDir[256];
+    char m_szMacrosDir[256];
+    char m_szExamplesDir[256];
+    CString m_strReaderSetup;
+    CString m_strGroupDir;
+    CString m_strAppExe;
+    CString m_strManualPdf;
+    CString m_strUninstallCmd;
+    int m_nOptions;
+    CProgressDlg* m_pProgressDlg;
+
+    // Installation sequence (the first WM_TIMER) and completion hand-over.
+    void RunSequence(UINT_PTR nIDEvent);
+    void OnSetupFinished();
+
+    // Installation engine.
+    int PrepareInstallDir(const char* pszPath, int nOptions);
+    BOOL DirectoryExists(const char* pszPath);
+    const char* ExtractPayload();
+    const char* CopyManuals();
+    const char* CreateShortcuts(const char* pszInstallDir, int nOptions);
+    const char* RegisterUninstall();
+    void ReadArchive(void* pDest, DWORD nBytes);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+private:
+    void OnPaint();
+};

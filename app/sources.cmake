@@ -1,0 +1,8 @@
+set(APP_PORTABLE_SOURCES)
+# The application object and the entry point go into Setup.exe only (APP_MAIN_SOURCES).
+set(APP_WIN32_SOURCES
+    app/SetupWnd.cpp
+    app/IsWin9x.cpp
+    app/RestartWindows.cpp
+    app/Pending.cpp)
+set(APP_MAIN_SOURCES app/SetupApp.cpp framework/WinMain.cpp)

@@ -1,0 +1,26 @@
+# Host build: the code that needs no Windows API, its unit tests under the sanitizers,
+# and the tools that run on the build machine.
+option(SETUP_SANITIZE "Build host code with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+if(SETUP_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+add_compile_options(-Wall -Wextra)
+
+find_package(GTest REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(setup_portable STATIC ${SETUP_PORTABLE_SOURCES})
+target_include_directories(setup_portable PUBLIC ${CMAKE_SOURCE_DIR})
+
+file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*_test.cpp)
+if(HOST_TEST_SOURCES)
+    add_executable(host_tests ${HOST_TEST_SOURCES})
+    target_link_libraries(host_tests PRIVATE setup_portable GTest::gtest_main)
+    add_test(NAME host_tests COMMAND host_tests)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
+    add_subdirectory(tools)
+endif()

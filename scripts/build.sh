@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the host tools and tests (build/host) and Setup.exe with its Windows tests
+# (build/win). Extra arguments go to the Windows build's configure step, for example
+# -DSETUP_PAYLOAD=/path/to/archive.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${SETUP_BUILD_DIR:-$root/build}
+jobs=$(nproc)
+
+"$root/scripts/install-deps.sh"
+
+cmake -S "$root" -B "$build/host" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build/host" -j "$jobs"
+
+cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DSETUP_HOST_TOOLS="$build/host" "$@" >/dev/null
+cmake --build "$build/win" -j "$jobs"

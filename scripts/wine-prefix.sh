@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Creates the throwaway 32-bit Wine prefix of a build tree (never the user's own) and
+# starts a persistent wineserver for it. Usage: wine-prefix.sh PREFIX
+# The prefix runs every program inside one 1024x768 virtual desktop, so that windows
+# get frames and captions under a bare X server and screenshots show them.
+set -euo pipefail
+prefix=$1
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [[ ! -f "$prefix/system.reg" ]]; then
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wineserver -w
+fi
+# Wine's long-lived helper processes inherit the output of whoever starts them first:
+# start them here, detached, so that no test runner waits on their pipes.
+wineserver -p >/dev/null 2>&1 </dev/null
+wine cmd /c exit >/dev/null 2>&1 </dev/null
