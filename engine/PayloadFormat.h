@@ -13,7 +13,15 @@ const uint32_t DEST_END = 0xFFFFFFFFu;
 // Every other code: the current directory, which is the installation directory.
 
 const size_t PAYLOAD_NAME_SIZE = 256;
+const size_t PAYLOAD_NAME_MAX_LENGTH = PAYLOAD_NAME_SIZE - 1;  // the field keeps room for a NUL
 const size_t PAYLOAD_HEADER_SIZE = 4 + PAYLOAD_NAME_SIZE + 4 + 4;  // 268
+
+// Field offsets inside a header. The fields are read and written one by one at these
+// offsets, never by copying the structure, so structure packing does not matter.
+const size_t PAYLOAD_OFFSET_DESTINATION = 0;
+const size_t PAYLOAD_OFFSET_NAME = 4;
+const size_t PAYLOAD_OFFSET_SIZE = 4 + PAYLOAD_NAME_SIZE;
+const size_t PAYLOAD_OFFSET_PACKED_SIZE = 4 + PAYLOAD_NAME_SIZE + 4;
 
 struct PayloadEntryHeader {
     uint32_t dwDestination;
