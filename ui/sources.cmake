@@ -1,2 +1,4 @@
 set(UI_PORTABLE_SOURCES)
 set(UI_WIN32_SOURCES)
+# Directory chooser and backdrop.
+list(APPEND UI_PORTABLE_SOURCES ui/ChooserPath.cpp ui/BackdropLayout.cpp)
