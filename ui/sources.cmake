@@ -2,3 +2,5 @@ set(UI_PORTABLE_SOURCES)
 set(UI_WIN32_SOURCES)
 # Directory chooser and backdrop.
 list(APPEND UI_PORTABLE_SOURCES ui/ChooserPath.cpp ui/BackdropLayout.cpp)
+# Pages and progress dialog: message, agreement, options, progress.
+list(APPEND UI_PORTABLE_SOURCES ui/ProgressTimeline.cpp ui/SetupDirectory.cpp)
