@@ -29,8 +29,6 @@ REPO = os.path.dirname(os.path.dirname(HERE))
 WHITE = (244, 252, 252)
 PALE_CYAN = (176, 240, 244)
 CYAN = (40, 218, 226)
-TEAL = (0, 150, 160)
-DEEP_TEAL = (0, 84, 94)
 AMBER = (255, 178, 56)
 CORAL = (250, 104, 84)
 GRID = (44, 84, 90)
@@ -175,6 +173,25 @@ def mask_union(*masks):
     return out
 
 
+def mask_union_into(dst, m):
+    """Adds m to dst in place, keeping the larger coverage."""
+    for i, c in m.items():
+        if c > dst.get(i, 0.0):
+            dst[i] = c
+    return dst
+
+
+def bezier(p0, p1, p2, p3, n):
+    """n + 1 points of a cubic Bezier curve."""
+    pts = []
+    for k in range(n + 1):
+        t = k / float(n)
+        u = 1.0 - t
+        pts.append((u * u * u * p0[0] + 3 * u * u * t * p1[0] + 3 * u * t * t * p2[0] + t * t * t * p3[0],
+                    u * u * u * p0[1] + 3 * u * u * t * p1[1] + 3 * u * t * t * p2[1] + t * t * t * p3[1]))
+    return pts
+
+
 def mask_minus(m, cut):
     """Removes the coverage of cut from m."""
     out = {}
@@ -183,11 +200,6 @@ def mask_minus(m, cut):
         if c > 0.0:
             out[i] = c
     return out
-
-
-def mask_clip(cv, m, x0, y0, x1, y1):
-    w = cv.w
-    return {i: c for i, c in m.items() if x0 <= i % w < x1 and y0 <= i // w < y1}
 
 
 def mask_rect(cv, x0, y0, x1, y1):
@@ -930,7 +942,7 @@ def draw_splash():
 
     # Wordmark and tag line.
     draw_text(cv, "CORVANE", 250, 24, 2, LABEL, align='center', spacing=3)
-    draw_text(cv, "Pelorin", 250, 48, 10, WHITE, align='center', spacing=1, bold=1,
+    draw_text(cv, "Pelorin", 250, 48, 10, WHITE, align='center', spacing=1, bold=2, soft=1,
               shadow=(3, (0, 0, 0), 0.55), glow=((0, 150, 170), 0.5, 4))
     line = mask_rect(cv, 60, 148, 440, 150)
     fade = {i: c * math.sin(math.pi * ((i % 500) - 60) / 380.0) for i, c in line.items()}
@@ -944,7 +956,7 @@ def draw_splash():
     draw_graticule(cv, x0, y0, x1, y1, 10, 6)
     rng = Rng(0x5EED1)
     ui = (x1 - x0) / 2.0
-    vtop, vbot = y0 + 44, y1 - 72
+    vtop, vbot = y0 + 40, y0 + 160  # rails on division lines
     dens = Density(x0, y0, x1, y1)
     for tr in eye_traces(rng, 420, -0.5, 1.5, 200, 0.018, 0.045, 0.035, 0.16, 0.18, 0.7):
         dens.trace([(x0 + (t + 0.5) * ui, (vtop + vbot) / 2.0 - v * (vbot - vtop) / 2.0)
@@ -969,9 +981,9 @@ def draw_splash():
     cx = x0 + ui
     double_arrow(cv, cx - ui * 0.34, (vtop + vbot) / 2.0, cx + ui * 0.34, (vtop + vbot) / 2.0,
                  (255, 214, 120), 1.2, 6)
-    draw_text(cv, "TJ", x0 + 8, y0 + 8, 1, AMBER, smooth=False)
-    draw_text(cv, "1E-16", x0 + 24, y0 + 8, 1, LABEL, smooth=False)
-    draw_text(cv, "EYE", x1 - 8, y0 + 8, 1, LABEL, align='right', smooth=False)
+    draw_text(cv, "EYE DIAGRAM", x0 + 8, y0 + 8, 1, LABEL, smooth=False)
+    draw_text(cv, "200 mV/DIV", x1 - 8, y0 + 8, 1, LABEL, align='right', smooth=False)
+    draw_text(cv, "TIE HISTOGRAM", x0 + 8, y1 - 52, 1, AMBER, smooth=False)
 
     # Maker's line.
     draw_mark(cv, 151, 452, 22, (0, 120, 132), WHITE)
@@ -1016,12 +1028,12 @@ def draw_slide1():
     # Random part: a Gaussian fitted to the outer tail.
     tail = [(xpos(t), hbase - 0.5 * gauss_pdf(t, -dj / 2, rj) / peak * (hbase - htop))
             for t in [-dj / 2 - 0.11 + 0.11 * k / 40.0 for k in range(41)]]
-    cv.paint(mask_dashed(cv, tail, 1.0, 3, 2), AMBER)
+    cv.paint(mask_dashed(cv, tail, 1.2, 3, 2), AMBER)
     draw_text(cv, "RJ", xpos(-0.2), hbase - 26, 1, AMBER, smooth=False)
     cv.paint(mask_rect(cv, x0, hbase, x1, hbase + 1), GRID_AXIS)
 
     # Bathtub: BER on a log scale from 1 down to 1e-18.
-    by0, by1 = 98, 214
+    by0, by1 = 98, y1 - 1
 
     def ypos(ber):
         return by0 + (-math.log10(ber)) / 18.0 * (by1 - by0)
@@ -1033,20 +1045,21 @@ def draw_slide1():
     curve = []
     for k in range(301):
         t = span[0] + (span[1] - span[0]) * k / 300.0
-        ber = bathtub_ber(min(max(t, 0.0), 1.0), dj, rj) if 0.0 <= t <= 1.0 else 0.5
-        curve.append((xpos(t), min(ypos(max(ber, 1e-18)), by1 + 6)))
-    curve = [(x, y) for x, y in curve if y <= by1 + 1]
-    # The bathtub is split where it leaves the plot; draw each run.
+        curve.append((xpos(t), ypos(max(bathtub_ber(t, dj, rj), 1e-30))))
+    # The tub is shaded down to the plot's floor; the walls are drawn only
+    # where they are inside the plot.
+    floor = [(x, min(y, by1)) for x, y in curve]
+    area = mask_polygon(cv, floor + [(x1, by0), (x0, by0)])
+    cv.paint_vertical(area, by0, by1, [(0.0, (0, 120, 132)), (1.0, (0, 60, 70))], 0.45)
     runs, cur = [], []
     for p in curve:
-        if cur and abs(p[0] - cur[-1][0]) > 3.0:
+        if p[1] <= by1:
+            cur.append(p)
+        elif cur:
             runs.append(cur)
             cur = []
-        cur.append(p)
-    runs.append(cur)
-    for run in runs:
-        area = mask_polygon(cv, [(run[0][0], by0)] + run + [(run[-1][0], by0)])
-        cv.paint_vertical(area, by0, by1, [(0.0, (0, 120, 132)), (1.0, (0, 60, 70))], 0.45)
+    if cur:
+        runs.append(cur)
     for run in runs:
         glow_line(cv, run, 2.0, CYAN, (0, 130, 140), 0.7, 2)
     # The eye opening at the target BER; what it lacks of one UI is TJ.
@@ -1074,59 +1087,65 @@ def draw_slide2():
     draw_graticule(cv, x0, y0, ex1, y1, 4, 6)
     draw_graticule(cv, ex1 + 4, y0, x1, y1, 2, 6, ticks=False)
     ui = (ex1 - x0) / 2.0
-    vtop, vbot = y0 + 30, y1 - 30
-    mid = (vtop + vbot) / 2.0
-    amp = (vbot - vtop) / 2.0
-    rng = Rng(0x0A15E2)
-    noise = 0.075
-    traces = eye_traces(rng, 360, -0.5, 1.5, 140, 0.015, 0.02, noise, 0.2, 0.22, 0.9)
+    mid = (y0 + y1) / 2.0
+    amp = 2.0 * (y1 - y0) / 6.0  # +-400 mV at 200 mV per division
+    noise = 0.04
+    shape = (0.015, 0.02, noise, 0.2, 0.24, 0.9)
+    traces = eye_traces(Rng(0x0A15E2), 360, -0.5, 1.5, 140, *shape)
+    # The same stream without amplitude noise gives the deterministic levels.
+    clean = eye_traces(Rng(0x0A15E2), 360, -0.5, 1.5, 140, *(shape[:2] + (0.0,) + shape[3:]))
     dens = Density(x0, y0, ex1, y1)
-    samples = []
     for tr in traces:
         dens.trace([(x0 + (t + 0.5) * ui, mid - v * amp) for t, v in tr])
-        samples.append(tr[len(tr) // 2][1])
     dens.render(cv, PERSISTENCE)
-    # Sampling instant.
+    levels = [tr[len(tr) // 2][1] for tr in clean]
     cx = x0 + ui
     cv.paint(mask_dashed(cv, [(cx, y0 + 2), (cx, y1 - 2)], 1.0, 3, 3), AMBER, 0.9)
 
-    # Voltage histogram, smoothed by the amplitude noise, sideways.
+    # Voltage histogram at the sampling instant, sideways: the deterministic
+    # levels spread by the Gaussian random noise.
     hx0, hx1 = ex1 + 6, x1 - 4
-    bins = []
     ys = list(range(y0 + 2, y1 - 1))
-    for y in ys:
-        v = (mid - (y + 0.5)) / amp
-        bins.append(sum(gauss_pdf(v, s, noise) for s in samples))
+    bins = [sum(gauss_pdf((mid - (y + 0.5)) / amp, s, noise) for s in levels) for y in ys]
     top = max(bins)
-    prof = [(hx0 + b / top * (hx1 - hx0), y + 0.5) for b, y in zip(bins, ys)]
-    poly = [(hx0, ys[0])] + prof + [(hx0, ys[-1] + 1)]
-    area = mask_polygon(cv, poly)
-    cv.paint(area, (0, 150, 160), 0.55)
+    prof = [(hx0 + b / top * (hx1 - hx0 - 10), y + 0.5) for b, y in zip(bins, ys)]
+    area = mask_polygon(cv, [(hx0, ys[0])] + prof + [(hx0, ys[-1] + 1)])
+    cv.paint_vertical(area, hx0, hx1, [(0.0, (0, 150, 160))], 0.55)
     glow_line(cv, prof, 1.3, PALE_CYAN, (0, 120, 130), 0.5, 1)
     for lvl in (1.0, -1.0):
         yy = mid - lvl * amp
-        cv.paint(mask_dashed(cv, [(cx + 3, yy), (hx1, yy)], 1.0, 2, 3), AMBER, 0.55)
-    # Random noise: the Gaussian tail of the "one" level; deterministic noise:
-    # the spread of its means caused by the preceding bits.
-    ones = sorted(s for s in samples if s > 0)
-    lo_mean = sum(ones[:len(ones) // 4]) / max(1, len(ones) // 4)
-    hi_mean = sum(ones[-len(ones) // 4:]) / max(1, len(ones) // 4)
-    ya, yb = mid - hi_mean * amp, mid - lo_mean * amp
-    double_arrow(cv, hx1 - 2, ya - 1, hx1 - 2, yb + 1, AMBER, 1.0, 4)
-    draw_text(cv, "DN", hx1 - 16, (ya + yb) / 2 - 20, 1, AMBER, smooth=False)
-    draw_text(cv, "RN", hx0 + 4, mid - amp * 1.0 - 34, 1, AMBER, smooth=False)
-    # Eye height at the sampling instant.
-    zeros = [s for s in samples if s < 0]
-    inner_top = mid - (min(ones) - 2.0 * noise) * amp
-    inner_bot = mid - (max(zeros) + 2.0 * noise) * amp
-    double_arrow(cv, cx + 14, inner_top, cx + 14, inner_bot, WHITE, 1.0, 4)
-    draw_text(cv, "TN", cx + 19, mid - 4, 1, WHITE, smooth=False)
-    draw_text(cv, "V", hx0 + 2, y0 + 4, 1, LABEL, smooth=False)
-    draw_text(cv, "400 mV", x0 + 4, y0 + 4, 1, LABEL, smooth=False)
-    tn = (max(s for s in samples) - min(ones)) * 400 + 2 * 7.0 * noise * 400 / 2
-    draw_readout(cv, [("TN", "%.1f mV" % tn), ("RN", "%.1f mV" % (noise * 400)),
-                      ("DN", "%.1f mV" % ((hi_mean - lo_mean) * 400))])
+        cv.paint(mask_dashed(cv, [(cx + 3, yy), (hx1, yy)], 1.0, 2, 3), AMBER, 0.45)
+    # Deterministic noise: the spread of the "one" level caused by the bits
+    # before it; random noise: the Gaussian tails.
+    ones = [v for v in levels if v > 0.0]
+    zeros = [v for v in levels if v < 0.0]
+    dn = max(ones) - min(ones)
+    ya, yb = mid - max(ones) * amp, mid - min(ones) * amp
+    double_arrow(cv, hx1 - 3, ya - 3, hx1 - 3, yb + 3, AMBER, 1.0, 4)
+    draw_text(cv, "DN", hx1 - 8, yb + 6, 1, AMBER, align='right', smooth=False)
+    draw_text(cv, "RN", hx1 - 8, mid + amp + 14, 1, AMBER, align='right', smooth=False)
+    # Eye height at the sampling instant, at the target error ratio.
+    q = q_inverse(1e-16)
+    inner_top = mid - (min(ones) - q * noise) * amp
+    inner_bot = mid - (max(zeros) + q * noise) * amp
+    double_arrow(cv, cx + 16, inner_top, cx + 16, inner_bot, WHITE, 1.0, 4)
+    draw_text(cv, "EYE", cx + 21, mid - 4, 1, WHITE, smooth=False)
+    draw_text(cv, "200 mV/DIV", x0 + 4, y0 + 4, 1, LABEL, smooth=False)
+    draw_readout(cv, [("TN", "%.1f mV" % ((dn + 2.0 * q * noise) * 400.0)),
+                      ("RN", "%.1f mV" % (noise * 400.0)), ("DN", "%.1f mV" % (dn * 400.0))])
     return cv
+
+
+def q_inverse(p):
+    """z at which the normal tail probability is p, by bisection."""
+    lo, hi = 0.0, 40.0
+    for _ in range(100):
+        m = (lo + hi) / 2.0
+        if q_function(m) > p:
+            lo = m
+        else:
+            hi = m
+    return (lo + hi) / 2.0
 
 
 K28_5 = [0, 0, 1, 1, 1, 1, 1, 0, 1, 0, 1, 1, 0, 0, 0, 0, 0, 1, 0, 1]
@@ -1138,16 +1157,16 @@ def draw_slide3():
     cv = Canvas(300, 250)
     draw_slide_frame(cv, "DATA DEPENDENT JITTER", "K28.5")
     x0, y0, x1, y1 = 10, 32, 290, 220
-    draw_graticule(cv, x0, y0, x1, y1, 10, 1, ticks=False)
+    draw_graticule(cv, x0, y0, x1, y1, 1, 1, ticks=False)
     pattern = K28_5
     n = len(pattern)
     bits = pattern * 3  # two copies of history before the one shown
-    rise, tail_weight, tail_tau = 0.22, 0.3, 1.1
+    rise, tail_weight, tail_tau = 0.2, 0.25, 0.9
     bw = (x1 - x0 - 8) / float(n)
     px0 = x0 + 4
 
     def level(t):
-        return nrz_level_history(bits, t + n, rise, tail_weight, tail_tau)
+        return nrz_level(bits, t + n, lambda k: 0.0, rise, tail_weight, tail_tau)
 
     wy0, wy1 = 58, 124
     wmid, wamp = (wy0 + wy1) / 2.0, (wy1 - wy0) / 2.0
@@ -1159,8 +1178,10 @@ def draw_slide3():
     for k, b in enumerate(pattern):
         col = WHITE if b else LABEL
         draw_text(cv, str(b), px0 + (k + 0.5) * bw, 38, 1, col, align='center', smooth=False)
-    # Repetition marker: the shown window is one period of the pattern.
-    cv.paint(mask_rect(cv, px0, 48, x1 - 4, 49), AMBER, 0.6)
+    # Bracket over one period of the repeating pattern.
+    period = mask_union(mask_rect(cv, px0, 48, x1 - 4, 49), mask_rect(cv, px0, 46, px0 + 1, 51),
+                        mask_rect(cv, x1 - 5, 46, x1 - 4, 51))
+    cv.paint(period, LABEL, 0.7)
     pts = []
     steps = 600
     for s in range(steps + 1):
@@ -1190,7 +1211,8 @@ def draw_slide3():
         cv.paint(mask_disc(cv, x, wmid, 2.0), AMBER)
 
     # Time interval error per edge, as stems.
-    cy, scale = 172, 260.0
+    cy = 172
+    scale = 26.0 / max(abs(e) for _, e in errors)
     cv.paint(mask_rect(cv, x0, cy, x1, cy + 1), GRID_AXIS)
     draw_text(cv, "TIE PER EDGE", x0 + 4, 136, 1, LABEL, smooth=False)
     for k, e in errors:
@@ -1202,25 +1224,12 @@ def draw_slide3():
     emax = max(e for _, e in errors)
     emin = min(e for _, e in errors)
     ya, yb = cy - emax * scale, cy - emin * scale
-    xr = x1 - 8
-    double_arrow(cv, xr, ya, xr, yb, WHITE, 1.0, 4)
-    draw_text(cv, "DDJ", xr - 4, yb + 4, 1, WHITE, align='right', smooth=False)
+    xr = x0 + 10
+    double_arrow(cv, xr, ya - 2, xr, yb + 2, WHITE, 1.0, 4)
+    draw_text(cv, "DDJ", x0 + 4, yb + 6, 1, WHITE, smooth=False)
     draw_readout(cv, [("DDJ", "%.3f UI" % (emax - emin)), ("PATTERN", "%d BITS" % n),
                       ("EDGES", str(len(errors)))])
     return cv
-
-
-def nrz_level_history(bits, t, rise, tail_weight, tail_tau):
-    """Like nrz_level but with every earlier edge contributing, so that the
-    long settling tail carries the pattern's history."""
-    v = 2.0 * bits[0] - 1.0
-    for k in range(1, len(bits)):
-        if bits[k] != bits[k - 1]:
-            dt = t - k
-            if dt < -4.0 * rise:
-                break
-            v += (2.0 * bits[k] - 2.0 * bits[k - 1]) * step_response(dt, rise, tail_weight, tail_tau)
-    return v
 
 
 def draw_slide4():
@@ -1240,31 +1249,33 @@ def draw_slide4():
     cv.paint(mask_rect(cv, 62, 62, 70, 70), (90, 110, 116))
     cv.add(mask_blur(cv, mask_disc(cv, 71, 66, 3), 3), (255, 120, 90), 0.9)
     draw_text(cv, "LASER", 42, 94, 1, LABEL, align='center', smooth=False)
-    # Fibre: leaves the laser, loops once and ends in a connector.
-    fibre = []
-    for k in range(41):
-        t = k / 40.0
-        fibre.append((lerp(72, 96, t), 66 + 40 * t * t))
-    ccx, ccy, rr = 96, 136, 30
-    for k in range(1, 121):
-        a = -math.pi / 2 + 2.0 * math.pi * k / 120.0
-        r = rr - 5 * k / 120.0
-        fibre.append((ccx + r * math.cos(a), ccy + r * math.sin(a)))
-    tail = [(lerp(fibre[-1][0], 122, t / 20.0), lerp(fibre[-1][1], 180, (t / 20.0) ** 0.8))
-            for t in range(21)]
-    fibre = fibre + tail[1:]
-    jacket = mask_stroke(cv, fibre, 3.2)
-    cv.paint(jacket, (255, 190, 70))
-    cv.add(mask_blur(cv, mask_stroke(cv, fibre, 1.0), 2), (255, 170, 60), 0.5)
+    # Fibre: leaves the laser, is wound on a spool and ends in a connector.
+    scx, scy = 90, 138
+    hub = mask_disc(cv, scx, scy, 24)
+    cv.paint_vertical(hub, scy - 24, scy + 24, [(0.0, (120, 138, 144)), (1.0, (40, 54, 60))])
+    cv.paint(mask_disc(cv, scx, scy, 6), (8, 20, 24))
+    cv.paint(mask_ring(cv, scx, scy, 6, 1.2), (150, 166, 170))
+    jacket = (255, 186, 64)
+    lead_in = bezier((71, 66), (110, 66), (124, 100), (124, 138), 40)
+    lead_out = bezier((scx, scy + 34), (60, scy + 34), (34, 166), (34, 178), 40)
+    winding = {}
+    for r in (34.0, 30.5, 27.0):
+        cv.paint(mask_ring(cv, scx, scy, r, 4.4), (40, 24, 4), 0.8)
+        mask_union_into(winding, mask_ring(cv, scx, scy, r, 2.8))
+    for path in (lead_in, lead_out):
+        cv.paint(mask_stroke(cv, path, 4.4), (40, 24, 4), 0.8)
+        mask_union_into(winding, mask_stroke(cv, path, 2.8))
+    cv.add(mask_blur(cv, winding, 2), (150, 90, 10), 0.35)
+    cv.paint(winding, jacket)
     # Pulses of light travelling along the fibre.
-    for k in (20, 70, 115, 160):
-        x, y = fibre[min(k, len(fibre) - 1)]
-        cv.add(mask_blur(cv, mask_disc(cv, x, y, 2.2), 2), (255, 255, 220), 1.2)
-        cv.paint(mask_disc(cv, x, y, 1.4), (255, 255, 240))
-    ex, ey = fibre[-1]
-    conn = mask_polygon(cv, [(ex - 6, ey), (ex + 6, ey), (ex + 5, ey + 14), (ex - 5, ey + 14)])
-    cv.paint_vertical(conn, ey, ey + 14, [(0.0, (200, 210, 214)), (1.0, (90, 104, 110))])
-    cv.paint(mask_rect(cv, ex - 1.5, ey + 14, ex + 1.5, ey + 19), (230, 236, 238))
+    for x, y in (lead_in[12], lead_in[30], (scx + 34 * math.cos(2.2), scy + 34 * math.sin(2.2)),
+                 lead_out[22]):
+        cv.add(mask_blur(cv, mask_disc(cv, x, y, 2.0), 2), (255, 255, 220), 1.2)
+        cv.paint(mask_disc(cv, x, y, 1.3), (255, 255, 240))
+    ex, ey = lead_out[-1]
+    conn = mask_polygon(cv, [(ex - 5, ey), (ex + 5, ey), (ex + 4, ey + 12), (ex - 4, ey + 12)])
+    cv.paint_vertical(conn, ey, ey + 12, [(0.0, (210, 218, 222)), (1.0, (90, 104, 110))])
+    cv.paint(mask_rect(cv, ex - 1.5, ey + 12, ex + 1.5, ey + 17), (230, 236, 238))
     draw_text(cv, "OPTICAL", (ox0 + ox1) / 2.0, 204, 1, WHITE, align='center', smooth=False)
 
     # Electrical panel: a circuit board with a differential pair.
@@ -1418,57 +1429,89 @@ VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0,
        (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 
 
-def nearest_vga(rgb):
-    best, best_d = 0, None
-    for k, (r, g, b) in enumerate(VGA):
-        d = (r - rgb[0]) ** 2 + (g - rgb[1]) ** 2 + (b - rgb[2]) ** 2
-        if best_d is None or d < best_d:
-            best, best_d = k, d
-    return best
+# VGA colour numbers used by the icon.
+K, TEAL_V, SILVER, GREY, CYAN_V, WHITE_V = 0, 6, 7, 8, 14, 15
+
+# The icon is drawn pixel by pixel: at 16 and 32 pixels a hand-placed eye
+# reads better than any resampled one.  Each size gives the corner insets of
+# its rounded body row by row, its screen rectangle (left, top, right,
+# bottom, exclusive) and the upper-left quarter of the eye diagram in screen
+# coordinates; the other three quarters are mirror images.  'c' is a trace,
+# 't' the fainter spread of the traces and 'w' where they are densest.
+ICON_LAYOUT = {
+    32: dict(insets=[4, 2, 1, 1], margin=1, screen=(4, 4, 28, 22),
+             quarter={'c': [(4, 8), (5, 7), (5, 6), (6, 5), (6, 4), (7, 3), (8, 2), (9, 2),
+                            (10, 2), (11, 2), (3, 7), (3, 6), (2, 5), (2, 4), (1, 3), (0, 2)],
+                      't': [(6, 7), (6, 6), (7, 5), (7, 4), (8, 3), (9, 1), (10, 1), (11, 1),
+                            (2, 6), (1, 5), (1, 4), (0, 3), (5, 8), (3, 8)],
+                      'w': [(4, 8), (10, 2), (11, 2)]}),
+    16: dict(insets=[2, 1], margin=0, screen=(2, 2, 14, 12),
+             quarter={'c': [(1, 4), (2, 3), (3, 2), (4, 1), (5, 1), (0, 3)],
+                      't': [(3, 3), (0, 2), (2, 4)],
+                      'w': [(1, 4)]}),
+}
 
 
 def icon_image(size):
-    """One icon image: colour indices and opacity, rows from the top.
+    """One icon image: VGA colour indices and opacity, rows from the top.
 
-    The mark is an instrument screen: a teal rounded square with a black
-    screen showing an eye diagram in cyan and white.  Anti-aliased edges
-    land on the half-tones teal and grey, which the VGA set provides."""
-    cv = Canvas(size, size)
-    s = size / 32.0
-    outer = mask_round_rect(cv, 0.5 * s, 0.5 * s, size - 0.5 * s, size - 0.5 * s, 6 * s)
-    cv.paint(outer, (0, 0, 0))
-    body = mask_round_rect(cv, 1.5 * s, 1.5 * s, size - 1.5 * s, size - 1.5 * s, 5 * s)
-    cv.paint(body, (0, 128, 128))
-    hl = mask_minus(body, mask_round_rect(cv, 2.5 * s, 2.5 * s, size - 1.5 * s, size - 1.5 * s, 5 * s))
-    cv.paint(hl, (0, 255, 255) if size >= 32 else (0, 128, 128))
-    sx0, sy0, sx1, sy1 = 5 * s, 5 * s, size - 5 * s, size - 5 * s
-    if size < 32:
-        sx0, sy0, sx1, sy1 = 3, 3, 13, 13
-    cv.paint(mask_rect(cv, sx0, sy0, sx1, sy1), (0, 0, 0))
+    The mark is a small instrument: a teal rounded body whose black screen
+    shows an eye diagram in cyan, with the half-tone teal for the spread of
+    the traces."""
+    lay = ICON_LAYOUT[size]
+    m = lay['margin']
+    inside = [[False] * size for _ in range(size)]
+    lo, hi = m, size - m
+    for y in range(lo, hi):
+        k = min(y - lo, hi - 1 - y)
+        inset = lay['insets'][k] if k < len(lay['insets']) else 0
+        for x in range(lo + inset, hi - inset):
+            inside[y][x] = True
+
+    def is_in(x, y):
+        return 0 <= x < size and 0 <= y < size and inside[y][x]
+    idx = [[K] * size for _ in range(size)]
+    for y in range(size):
+        for x in range(size):
+            if not inside[y][x]:
+                continue
+            edge = not all(is_in(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+            if edge:
+                idx[y][x] = K
+            elif size >= 32 and (not is_in(x, y - 2) or not is_in(x - 2, y)):
+                idx[y][x] = CYAN_V  # light falls on the upper left bevel
+            else:
+                idx[y][x] = TEAL_V
+    sx0, sy0, sx1, sy1 = lay['screen']
+    sw, sh = sx1 - sx0, sy1 - sy0
+    for y in range(sy0, sy1):
+        for x in range(sx0, sx1):
+            idx[y][x] = K
     if size >= 32:
-        for gx in (11, 16, 21):
-            for gy in range(6, 27, 2):
-                cv.paint(mask_rect(cv, gx, gy, gx + 1, gy + 1), (128, 128, 128))
-    xa, xb = sx0 + (0.5 if size < 32 else 1.0), sx1 - (0.5 if size < 32 else 1.0)
-    top = sy0 + (sy1 - sy0) * 0.2
-    bot = sy1 - (sy1 - sy0) * 0.2
-    mid = (top + bot) / 2.0
-    up, down = [], []
-    for k in range(41):
-        t = k / 40.0
-        x = lerp(xa, xb, t)
-        e = clamp01(math.sin(math.pi * t) * 1.6) ** 0.9
-        up.append((x, mid - (mid - top) * e))
-        down.append((x, mid + (bot - mid) * e))
-    width = 1.6 if size >= 32 else 1.0
-    m = mask_union(mask_stroke(cv, up, width), mask_stroke(cv, down, width))
-    cv.paint(m, (0, 255, 255))
-    if size >= 32:
-        cv.paint(mask_stroke(cv, up[10:31], 0.8), (255, 255, 255), 0.9)
-    pix = cv.pixels()
-    idx = [nearest_vga(p) for p in pix]
-    opaque = [outer.get(i, 0.0) >= 0.5 for i in range(size * size)]
-    return [i if o else 0 for i, o in zip(idx, opaque)], opaque
+        # Centre graticule dots, knobs and a status lamp below the screen.
+        for y in range(sy0 + 1, sy1, 2):
+            idx[y][sx0 + sw // 2] = GREY
+        for x in range(sx0 + 1, sx1, 2):
+            idx[sy0 + sh // 2][x] = GREY
+        for kx in (6, 10, 14):
+            idx[24][kx], idx[24][kx + 1] = WHITE_V, SILVER
+            idx[25][kx], idx[25][kx + 1] = SILVER, GREY
+        for x in range(19, 27):
+            idx[24][x] = K
+            idx[25][x] = K
+        for x in range(20, 23):
+            idx[24][x] = CYAN_V
+    else:
+        idx[13][3] = idx[13][5] = SILVER
+        for x in range(9, 13):
+            idx[13][x] = CYAN_V if x < 11 else K
+    for colour, key in ((TEAL_V, 't'), (CYAN_V, 'c'), (WHITE_V, 'w')):
+        for qx, qy in lay['quarter'][key]:
+            for x, y in ((qx, qy), (sw - 1 - qx, qy), (qx, sh - 1 - qy), (sw - 1 - qx, sh - 1 - qy)):
+                idx[sy0 + y][sx0 + x] = colour
+    flat = [c for row in idx for c in row]
+    opaque = [v for row in inside for v in row]
+    return [c if o else 0 for c, o in zip(flat, opaque)], opaque
 
 
 def ico_bytes(images):
