@@ -1,0 +1,82 @@
+#include "OptionsDlg.h"
+
+#include <cstdio>
+
+#include "../app/SetupWnd.h"
+#include "../framework/WinApp.h"
+#include "../res/resource.h"
+#include "SetupDirectory.h"
+
+LPSTR(WINAPI* g_pfnGetCommandLine)(void) = GetCommandLineA;
+
+bool GetSetupDirectoryFile(const char* pszCommandLine, const char* pszFile, char* pszPath, size_t cchPath)
+{
+    if (cchPath > 0)
+        pszPath[0] = '\0';
+    CString strDirectory = DeriveSetupDirectory(pszCommandLine);
+    char szFullPath[SETUP_DIR_PATH_SIZE];
+    DWORD cchFull = GetFullPathNameA(strDirectory, sizeof szFullPath, szFullPath, NULL);
+    // 0 is a failure; a result that does not fit comes back as the size it would need.
+    if (cchFull == 0 || cchFull >= sizeof szFullPath)
+        return false;
+    return AppendToSetupDirectory(szFullPath, pszFile, pszPath, cchPath);
+}
+
+namespace {
+
+// A file on the medium counts as there when it can be opened for reading.
+bool MediumFileReadable(const char* pszFile)
+{
+    char szPath[SETUP_DIR_PATH_SIZE];
+    if (!GetSetupDirectoryFile(g_pfnGetCommandLine(), pszFile, szPath, sizeof szPath))
+        return false;
+    FILE* pFile = std::fopen(szPath, "r");
+    if (!pFile)
+        return false;
+    std::fclose(pFile);
+    return true;
+}
+
+UINT CheckFor(UINT nOptions, UINT nBit)
+{
+    return (nOptions & nBit) ? BST_CHECKED : BST_UNCHECKED;
+}
+
+} // namespace
+
+COptionsDlg::COptionsDlg(CWnd* pParentWnd) : CDialog(IDD_OPTIONS, pParentWnd), m_nOptions(0) {}
+
+COptionsDlg::~COptionsDlg() {}
+
+BOOL COptionsDlg::OnInitDialog()
+{
+    BOOL bManuals = MediumFileReadable("\\Docs\\Index.pdf");
+    if (bManuals)
+        m_nOptions |= OPTION_MANUALS;
+    BOOL bReader = MediumFileReadable("\\AcroRead\\Setup.exe");
+
+    CheckDlgButton(IDC_OPT_APPLICATION, CheckFor(m_nOptions, OPTION_APPLICATION));
+    CheckDlgButton(IDC_OPT_MANUALS, CheckFor(m_nOptions, OPTION_MANUALS));
+    CheckDlgButton(IDC_OPT_READER, CheckFor(m_nOptions, OPTION_READER));
+
+    ::EnableWindow(GetDlgItem(IDC_OPT_MANUALS), bManuals);
+    ::EnableWindow(GetDlgItem(IDC_OPT_READER), bReader);
+    // The focus goes to the first tab stop, the application box.
+    return TRUE;
+}
+
+void COptionsDlg::OnOK()
+{
+    m_nOptions = 0;
+    if (IsDlgButtonChecked(IDC_OPT_APPLICATION))
+        m_nOptions |= OPTION_APPLICATION;
+    if (IsDlgButtonChecked(IDC_OPT_MANUALS))
+        m_nOptions |= OPTION_MANUALS;
+    if (IsDlgButtonChecked(IDC_OPT_READER))
+        m_nOptions |= OPTION_READER;
+    if (m_nOptions == 0) {
+        AfxMessageBox(IDS_ERR_NO_OPTION, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    EndDialog(IDOK);
+}

@@ -1,0 +1,24 @@
+// COptionsDlg: the options page. Three check boxes choose what is installed; the
+// manuals and the PDF reader are offered only when the medium beside the setup program
+// holds them. At least one box must be ticked to go on.
+#pragma once
+
+#include "../framework/Dialog.h"
+
+// The command line the options page derives the setup directory from: GetCommandLineA,
+// unless a test points it elsewhere.
+extern LPSTR(WINAPI* g_pfnGetCommandLine)(void);
+
+class COptionsDlg : public CDialog {
+public:
+    explicit COptionsDlg(CWnd* pParentWnd);
+    ~COptionsDlg() override;
+
+    // The option bits (OPTION_APPLICATION, OPTION_MANUALS, OPTION_READER): set the boxes
+    // when the page opens, and replaced by the ticked boxes when it is accepted.
+    UINT m_nOptions;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+};
