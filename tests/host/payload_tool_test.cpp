@@ -1,0 +1,369 @@
+// The payload tool as a vendor runs it: the built program, started with a command line,
+// judged by its exit status, its messages and the files it leaves.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/PayloadReader.h"
+#include "engine/PayloadWriter.h"
+#include "PayloadStream.h"
+#include "tests/fuzz/SyntheticPe.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+    int nExit;
+    std::string output;  // stdout and stderr together
+};
+
+std::string ShellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char ch : text)
+        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    return quoted + "'";
+}
+
+ToolRun RunCommand(const std::string& command)
+{
+    ToolRun run{-1, ""};
+    FILE* pPipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pPipe)
+        return run;
+    char buffer[4096];
+    size_t nRead;
+    while ((nRead = fread(buffer, 1, sizeof buffer, pPipe)) > 0)
+        run.output.append(buffer, nRead);
+    int nStatus = pclose(pPipe);
+    run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+    return run;
+}
+
+ToolRun RunTool(const std::vector<std::string>& args)
+{
+    std::string command = ShellQuote(PAYLOAD_TOOL);
+    for (const std::string& arg : args)
+        command += " " + ShellQuote(arg);
+    return RunCommand(command);
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Deterministic bytes that compress somewhat, like a program would.
+std::string SampleBytes(size_t nLength, unsigned nSeed)
+{
+    std::string bytes(nLength, '\0');
+    uint32_t state = nSeed * 2654435761u + 1;
+    for (size_t i = 0; i < nLength; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = (i / 64) % 3 == 0 ? static_cast<char>(state >> 24) : static_cast<char>('A' + (i % 26));
+    }
+    return bytes;
+}
+
+class PayloadToolTest : public ::testing::Test {
+protected:
+    fs::path m_dir;
+
+    void SetUp() override
+    {
+        m_dir = fs::path(PAYLOAD_TEST_SCRATCH) /
+                ("tool-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                 std::to_string(getpid()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override
+    {
+        if (!HasFailure())
+            fs::remove_all(m_dir);
+    }
+
+    std::string P(const std::string& relative) const { return (m_dir / relative).string(); }
+
+    // A manifest over files of the shipped kinds: codes 0, 13, 14, 15, 16, 17, a name
+    // with a directory part, an empty file that is not the first.
+    std::string WriteSampleManifest()
+    {
+        WriteFile(m_dir / "in/Varnix.exe", SampleBytes(300000, 1));
+        WriteFile(m_dir / "in/Varnix.hlp", SampleBytes(90000, 2));
+        WriteFile(m_dir / "in/BraxDel.dll", SampleBytes(40000, 3));
+        WriteFile(m_dir / "in/macro.ptn", "macro text");
+        WriteFile(m_dir / "in/example.bxd", SampleBytes(7000, 4));
+        WriteFile(m_dir / "in/empty.txt", "");
+        WriteFile(m_dir / "in/nested.txt", "in a subfolder");
+        WriteFile(m_dir / "sample.manifest", "# code\tsource\tname\n"
+                                             "0\tin/Varnix.exe\tVarnix.exe\n"
+                                             "14\tin/Varnix.hlp\tVarnix.hlp\n"
+                                             "system\tin/BraxDel.dll\tBraxDel.dll\n"
+                                             "15\tin/macro.ptn\tmacro.ptn\n"
+                                             "16\tin/example.bxd\tExample1.bxd\n"
+                                             "17\tin/empty.txt\tempty.txt\n"
+                                             "0x0A\tin/nested.txt\tDocs\\nested.txt\n");
+        return P("sample.manifest");
+    }
+};
+
+}  // namespace
+
+TEST_F(PayloadToolTest, HelpDocumentsEveryCommandAndTheManifest)
+{
+    ToolRun run = RunTool({"--help"});
+    EXPECT_EQ(0, run.nExit);
+    for (const char* pszWord : {"build", "list", "verify", "extract", "--manifest", "--folder", "-j", "--level",
+                                "code<TAB>source-file<TAB>stored-name", "System", "ChmMacros", "5&10ChannelExamples"})
+        EXPECT_NE(std::string::npos, run.output.find(pszWord)) << pszWord;
+    EXPECT_EQ(2, RunTool({}).nExit);
+    EXPECT_EQ(2, RunTool({"build", "--bogus"}).nExit);
+    EXPECT_EQ(2, RunTool({"build", "--manifest", "x", "--level", "10", "-o", "y"}).nExit);
+    EXPECT_EQ(2, RunTool({"frobnicate"}).nExit);
+}
+
+TEST_F(PayloadToolTest, RoundTripThroughAManifest)
+{
+    std::string manifest = WriteSampleManifest();
+    ToolRun build = RunTool({"build", "--manifest", manifest, "--output", P("a.bin")});
+    ASSERT_EQ(0, build.nExit) << build.output;
+    EXPECT_NE(std::string::npos, build.output.find("7 entries")) << build.output;
+
+    ToolRun verify = RunTool({"verify", P("a.bin")});
+    EXPECT_EQ(0, verify.nExit) << verify.output;
+
+    ToolRun list = RunTool({"list", P("a.bin")});
+    ASSERT_EQ(0, list.nExit) << list.output;
+    EXPECT_NE(std::string::npos, list.output.find("        13  BraxDel.dll")) << list.output;
+    EXPECT_TRUE(std::regex_search(list.output, std::regex("\\n +0  Varnix\\.exe +300000 +[1-9][0-9]*\\n")))
+        << list.output;
+
+    // The folder created for the name with a directory part stands in for the one the
+    // setup program would need to exist.
+    ToolRun extract = RunTool({"extract", P("a.bin"), P("out"), "--manifest", P("out.manifest")});
+    ASSERT_EQ(0, extract.nExit) << extract.output;
+    EXPECT_EQ(ReadFile(m_dir / "in/Varnix.exe"), ReadFile(m_dir / "out/Varnix.exe"));
+    EXPECT_EQ(ReadFile(m_dir / "in/Varnix.hlp"), ReadFile(m_dir / "out/Varnix.hlp"));
+    EXPECT_EQ(ReadFile(m_dir / "in/BraxDel.dll"), ReadFile(m_dir / "out/System/BraxDel.dll"));
+    EXPECT_EQ("macro text", ReadFile(m_dir / "out/ChmMacros/macro.ptn"));
+    EXPECT_EQ(ReadFile(m_dir / "in/example.bxd"), ReadFile(m_dir / "out/5&10ChannelExamples/Example1.bxd"));
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "out/empty.txt"));
+    EXPECT_EQ(0u, fs::file_size(m_dir / "out/empty.txt"));
+    EXPECT_EQ("in a subfolder", ReadFile(m_dir / "out/Docs/nested.txt"));
+
+    // The manifest written by extract keeps the codes, so it builds the same bytes.
+    ToolRun rebuild = RunTool({"build", "-m", P("out.manifest"), "-o", P("b.bin")});
+    ASSERT_EQ(0, rebuild.nExit) << rebuild.output;
+    EXPECT_EQ(ReadFile(m_dir / "a.bin"), ReadFile(m_dir / "b.bin"));
+}
+
+TEST_F(PayloadToolTest, RoundTripThroughAFolder)
+{
+    WriteFile(m_dir / "vendor/App.exe", SampleBytes(50000, 5));
+    WriteFile(m_dir / "vendor/Readme.txt", "read me");
+    WriteFile(m_dir / "vendor/System/BraxDel.dll", SampleBytes(9000, 6));
+    WriteFile(m_dir / "vendor/5&10ChannelExamples/Noise.bxd", SampleBytes(2000, 7));
+    ToolRun build = RunTool({"build", "--folder", P("vendor"), "-o", P("v.bin")});
+    ASSERT_EQ(0, build.nExit) << build.output;
+    ToolRun list = RunTool({"list", P("v.bin")});
+    EXPECT_NE(std::string::npos, list.output.find("         0  App.exe")) << list.output;
+    EXPECT_LT(list.output.find("App.exe"), list.output.find("Readme.txt")) << "the largest file first";
+    ASSERT_EQ(0, RunTool({"extract", P("v.bin"), P("back")}).nExit);
+    for (const char* pszFile : {"App.exe", "Readme.txt", "System/BraxDel.dll", "5&10ChannelExamples/Noise.bxd"})
+        EXPECT_EQ(ReadFile(m_dir / "vendor" / pszFile), ReadFile(m_dir / "back" / pszFile)) << pszFile;
+    ASSERT_EQ(0, RunTool({"build", "--folder", P("back"), "-o", P("w.bin")}).nExit);
+    EXPECT_EQ(ReadFile(m_dir / "v.bin"), ReadFile(m_dir / "w.bin"));
+}
+
+TEST_F(PayloadToolTest, OutputIsTheSameWhateverTheNumberOfJobs)
+{
+    std::string manifest = WriteSampleManifest();
+    std::string reference;
+    for (const char* pszJobs : {"1", "2", "3", "7"}) {
+        std::string out = P(std::string("j") + pszJobs + ".bin");
+        ToolRun run = RunTool({"build", "-m", manifest, "-o", out, "-j", pszJobs});
+        ASSERT_EQ(0, run.nExit) << run.output;
+        std::string bytes = ReadFile(out);
+        if (reference.empty())
+            reference = bytes;
+        EXPECT_TRUE(bytes == reference) << "-j " << pszJobs << " differs";
+    }
+    ASSERT_EQ(0, RunTool({"build", "-m", manifest, "-o", P("l1.bin"), "--level=1"}).nExit);
+    EXPECT_NE(reference, ReadFile(m_dir / "l1.bin")) << "the level does change the streams";
+    EXPECT_EQ(0, RunTool({"verify", P("l1.bin")}).nExit);
+}
+
+TEST_F(PayloadToolTest, RefusesWhatTheSetupProgramCouldNotInstall)
+{
+    WriteFile(m_dir / "full.txt", "content");
+    WriteFile(m_dir / "empty.txt", "");
+    struct Case {
+        std::string manifest;
+        std::string expected;  // in the message, with the entry's line
+    };
+    std::string longName(256, 'L');
+    const Case cases[] = {
+        {"0\tempty.txt\tEmpty.txt\n0\tfull.txt\tFull.txt\n", "m:1: \"Empty.txt\": the first entry is empty"},
+        {"0\tfull.txt\t" + longName + "\n", "m:1: \"" + longName + "\": the stored name is longer than 255 bytes"},
+        {"0\tfull.txt\tok.txt\n0\tfull.txt\t\n", "m:2: \"\": the stored name is empty"},
+        {"0\tfull.txt\t\\Windows\\x.dll\n", "m:1: \"\\Windows\\x.dll\": the stored name is an absolute path"},
+        {"0\tfull.txt\t/x.dll\n", "m:1: \"/x.dll\": the stored name is an absolute path"},
+        {"0\tfull.txt\tC:x.dll\n", "m:1: \"C:x.dll\": the stored name carries a drive letter"},
+        {"0\tfull.txt\tD:\\x.dll\n", "m:1: \"D:\\x.dll\": the stored name carries a drive letter"},
+        {"0\tfull.txt\tok.txt\n13\tfull.txt\t..\\x.dll\n", "m:2: \"..\\x.dll\": the stored name climbs out"},
+        {"0\tfull.txt\tsub/../../x.dll\n", "m:1: \"sub/../../x.dll\": the stored name climbs out"},
+        {"0\tfull.txt\tCON\n", "m:1: \"CON\": the stored name names a Windows device"},
+        {"0\tmissing.txt\tx.txt\n", "m:1: \"x.txt\": cannot open"},
+        {"0xFFFFFFFF\tfull.txt\tx.txt\n", "m:1: \"0xFFFFFFFF\" is not a destination code"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(m_dir / "m", c.manifest);
+        fs::remove(m_dir / "out.bin");
+        ToolRun run = RunCommand("cd " + ShellQuote(m_dir.string()) + " && " + ShellQuote(PAYLOAD_TOOL) +
+                                 " build -m m -o out.bin");
+        EXPECT_EQ(1, run.nExit) << c.manifest;
+        EXPECT_NE(std::string::npos, run.output.find(c.expected)) << run.output;
+        EXPECT_FALSE(fs::exists(m_dir / "out.bin")) << "nothing is written for " << c.manifest;
+    }
+}
+
+TEST_F(PayloadToolTest, VerifyFindsEveryDamage)
+{
+    std::string manifest = WriteSampleManifest();
+    ASSERT_EQ(0, RunTool({"build", "-m", manifest, "-o", P("good.bin")}).nExit);
+    std::string good = ReadFile(m_dir / "good.bin");
+
+    struct Case {
+        std::string name;
+        std::string bytes;
+        std::string expected;
+    };
+    std::string corrupt = good;
+    corrupt[PAYLOAD_HEADER_SIZE + 100] ^= 0x20;
+    std::string wrongSize = good;
+    wrongSize[PAYLOAD_OFFSET_SIZE] = static_cast<char>(wrongSize[PAYLOAD_OFFSET_SIZE] + 1);
+    std::string emptyFirst = good;
+    std::memset(&emptyFirst[PAYLOAD_OFFSET_SIZE], 0, 4);
+    std::string badName = good;
+    badName[PAYLOAD_OFFSET_NAME] = '\\';
+    const Case cases[] = {
+        {"trailing", good + "x", "1 bytes follow the end record"},
+        {"no-end", good.substr(0, good.size() - PAYLOAD_HEADER_SIZE), "without an end record"},
+        {"cut-stream", good.substr(0, PAYLOAD_HEADER_SIZE + 50), "runs"},
+        {"cut-header", good.substr(0, 100), "is cut off"},
+        {"corrupt", corrupt, "entry 0 \"Varnix.exe\" (offset 0x0): the stream does not inflate"},
+        {"wrong-size", wrongSize, "fewer than its size"},
+        {"empty-first", emptyFirst, "the first entry is empty"},
+        {"bad-name", badName, "absolute path"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(m_dir / c.name, c.bytes);
+        ToolRun run = RunTool({"verify", P(c.name)});
+        EXPECT_EQ(1, run.nExit) << c.name;
+        EXPECT_NE(std::string::npos, run.output.find(c.expected)) << c.name << ":\n" << run.output;
+        ToolRun extract = RunTool({"extract", P(c.name), P("x-" + c.name)});
+        EXPECT_EQ(1, extract.nExit) << c.name;
+        EXPECT_FALSE(fs::exists(m_dir / ("x-" + c.name))) << "a damaged archive is not unpacked: " << c.name;
+    }
+}
+
+TEST_F(PayloadToolTest, ExtractNeverWritesOutsideItsFolder)
+{
+    // An archive made by hand, as a hostile one would be: the tool itself refuses to build it.
+    std::vector<uint8_t> archive;
+    std::vector<uint8_t> stream;
+    std::string error;
+    ASSERT_TRUE(DeflatePayloadStream(reinterpret_cast<const uint8_t*>("evil"), 4, 9, stream, error));
+    for (const char* pszName : {"ok.txt", "..\\escaped.txt"})
+        AppendPayloadEntry(archive, 0, pszName, std::strlen(pszName), 4, stream.data(),
+                           static_cast<uint32_t>(stream.size()));
+    AppendPayloadEndRecord(archive);
+    WriteFile(m_dir / "evil.bin", std::string(archive.begin(), archive.end()));
+    ToolRun run = RunTool({"extract", P("evil.bin"), P("target/inner")});
+    EXPECT_EQ(1, run.nExit);
+    EXPECT_NE(std::string::npos, run.output.find("entry 1 \"..\\escaped.txt\"")) << run.output;
+    EXPECT_FALSE(fs::exists(m_dir / "target/escaped.txt"));
+    EXPECT_FALSE(fs::exists(m_dir / "target/inner/ok.txt")) << "refused before anything is written";
+
+    // A symbolic link planted in the target folder is not followed.
+    archive.clear();
+    for (const char* pszName : {"ok.txt", "System\\planted.txt"})
+        AppendPayloadEntry(archive, 0, pszName, std::strlen(pszName), 4, stream.data(),
+                           static_cast<uint32_t>(stream.size()));
+    AppendPayloadEndRecord(archive);
+    WriteFile(m_dir / "link.bin", std::string(archive.begin(), archive.end()));
+    fs::create_directories(m_dir / "elsewhere");
+    fs::create_directories(m_dir / "target2");
+    fs::create_directory_symlink(m_dir / "elsewhere", m_dir / "target2/System");
+    run = RunTool({"extract", P("link.bin"), P("target2")});
+    EXPECT_EQ(1, run.nExit) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("symbolic link")) << run.output;
+    EXPECT_FALSE(fs::exists(m_dir / "elsewhere/planted.txt"));
+}
+
+TEST_F(PayloadToolTest, ListsAndVerifiesThePayloadInsideAnExecutable)
+{
+    std::string manifest = WriteSampleManifest();
+    ASSERT_EQ(0, RunTool({"build", "-m", manifest, "-o", P("a.bin")}).nExit);
+    std::string archive = ReadFile(m_dir / "a.bin");
+    std::string archiveListing = RunTool({"list", P("a.bin")}).output;
+
+    std::vector<uint8_t> image = MakeSyntheticPe({{10, 127, 0x409, std::vector<uint8_t>(archive.begin(), archive.end())},
+                                                  {10, 1, 0x409, {'x'}}});
+    WriteFile(m_dir / "synthetic.exe", std::string(image.begin(), image.end()));
+    ToolRun list = RunTool({"list", P("synthetic.exe")});
+    ASSERT_EQ(0, list.nExit) << list.output;
+    EXPECT_NE(std::string::npos, list.output.find("(resource 127 of the executable)"));
+    EXPECT_EQ(archiveListing.substr(0, archiveListing.rfind("bytes")), list.output.substr(0, list.output.rfind("bytes")));
+
+    std::vector<uint8_t> noPayload = MakeSyntheticPe({{10, 1, 0x409, {'x'}}});
+    WriteFile(m_dir / "nopayload.exe", std::string(noPayload.begin(), noPayload.end()));
+    ToolRun missing = RunTool({"list", P("nopayload.exe")});
+    EXPECT_EQ(1, missing.nExit);
+    EXPECT_NE(std::string::npos, missing.output.find("without a payload: the image has no resource 127")) << missing.output;
+}
+
+TEST_F(PayloadToolTest, ListsThePayloadOfAProgramLinkedByTheCrossTools)
+{
+    std::string windres = PAYLOAD_MINGW_WINDRES, gcc = PAYLOAD_MINGW_GCC;
+    if (windres.empty() || gcc.empty())
+        GTEST_SKIP() << "the mingw-w64 cross tools are not installed";
+    std::string manifest = WriteSampleManifest();
+    ASSERT_EQ(0, RunTool({"build", "-m", manifest, "-o", P("a.bin")}).nExit);
+    WriteFile(m_dir / "payload.rc", "LANGUAGE 9, 1\n127 RCDATA \"" + P("a.bin") + "\"\n1 RCDATA { \"other\" }\n");
+    WriteFile(m_dir / "main.c", "int main(void) { return 0; }\n");
+    ToolRun compile = RunCommand("cd " + ShellQuote(m_dir.string()) + " && " + ShellQuote(windres) +
+                                 " payload.rc -O coff -o payload.o && " + ShellQuote(gcc) +
+                                 " -s main.c payload.o -o Setup.exe");
+    ASSERT_EQ(0, compile.nExit) << compile.output;
+
+    ToolRun list = RunTool({"list", P("Setup.exe")});
+    ASSERT_EQ(0, list.nExit) << list.output;
+    std::string archiveListing = RunTool({"list", P("a.bin")}).output;
+    EXPECT_EQ(archiveListing.substr(0, archiveListing.rfind("bytes")), list.output.substr(0, list.output.rfind("bytes")));
+    ToolRun verify = RunTool({"verify", P("Setup.exe")});
+    EXPECT_EQ(0, verify.nExit) << verify.output;
+    ASSERT_EQ(0, RunTool({"extract", P("Setup.exe"), P("unpacked")}).nExit);
+    EXPECT_EQ(ReadFile(m_dir / "in/Varnix.exe"), ReadFile(m_dir / "unpacked/Varnix.exe"));
+}

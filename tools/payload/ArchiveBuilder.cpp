@@ -1,0 +1,185 @@
+#include "ArchiveBuilder.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "DisplayText.h"
+#include "PayloadStream.h"
+#include "engine/PayloadFormat.h"
+#include "engine/PayloadName.h"
+#include "engine/PayloadWriter.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* pFile) const { std::fclose(pFile); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+// A file's bytes and its stream, or why it could not be had.
+struct PackedFile {
+    uint64_t nSize = 0;
+    std::vector<uint8_t> stream;
+    std::string error;
+};
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    uint8_t buffer[65536];
+    size_t nRead;
+    while ((nRead = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        if (bytes.size() + nRead > 0xFFFFFFFFull) {
+            error = path + " is 4 GiB or larger; an entry's size is a 32-bit number";
+            return false;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + nRead);
+    }
+    if (std::ferror(file.get())) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+PackedFile PackFile(const PayloadSource& source, int nLevel)
+{
+    PackedFile packed;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(source.sourcePath, bytes, packed.error))
+        return packed;
+    packed.nSize = bytes.size();
+    if (!DeflatePayloadStream(bytes.data(), bytes.size(), nLevel, packed.stream, packed.error))
+        packed.error = "cannot compress " + source.sourcePath + ": " + packed.error;
+    return packed;
+}
+
+std::string EntryLabel(const PayloadSource& source)
+{
+    return source.origin + ": " + QuoteForDisplay(source.storedName);
+}
+
+// Names as Windows compares them: without regard to ASCII case, with either separator.
+std::string FoldName(const std::string& name)
+{
+    std::string folded = name;
+    for (char& ch : folded) {
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+        else if (ch == '/')
+            ch = '\\';
+    }
+    return folded;
+}
+
+// Codes other than these three all mean the installation directory.
+uint32_t DestinationGroup(uint32_t dwDestination)
+{
+    bool bOwnDirectory = dwDestination == DEST_SYSTEM || dwDestination == DEST_MACROS || dwDestination == DEST_EXAMPLES;
+    return bOwnDirectory ? dwDestination : 0;
+}
+
+void WarnAboutReplacedFiles(const std::vector<PayloadSource>& sources, std::vector<std::string>& warnings)
+{
+    std::map<std::pair<uint32_t, std::string>, const PayloadSource*> seen;
+    for (const PayloadSource& source : sources) {
+        auto key = std::make_pair(DestinationGroup(source.dwDestination), FoldName(source.storedName));
+        auto [it, bNew] = seen.emplace(key, &source);
+        if (!bNew) {
+            warnings.push_back(EntryLabel(source) + " lands where " + EntryLabel(*it->second) +
+                               " does; the setup program writes the later one over the earlier");
+            it->second = &source;
+        }
+    }
+}
+
+}  // namespace
+
+bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors)
+{
+    size_t nErrorsBefore = errors.size();
+    for (const PayloadSource& source : sources) {
+        PayloadNameProblem problem = CheckPayloadName(source.storedName.data(), source.storedName.size());
+        if (problem != PAYLOAD_NAME_OK)
+            errors.push_back(EntryLabel(source) + ": the stored name " + DescribePayloadNameProblem(problem));
+        if (source.dwDestination == DEST_END)
+            errors.push_back(EntryLabel(source) + ": the code 0xFFFFFFFF marks the end of the archive");
+    }
+    return errors.size() == nErrorsBefore;
+}
+
+bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const PayloadBuildOptions& options,
+                         std::vector<uint8_t>& archive, PayloadBuildReport& report, std::vector<std::string>& errors)
+{
+    if (!CheckPayloadSources(sources, errors))
+        return false;
+
+    std::vector<PackedFile> packed(sources.size());
+    ParallelFor(sources.size(), options.nJobs,
+                [&](size_t i) { packed[i] = PackFile(sources[i], options.nLevel); });
+
+    size_t nErrorsBefore = errors.size();
+    for (size_t i = 0; i < sources.size(); ++i)
+        if (!packed[i].error.empty())
+            errors.push_back(EntryLabel(sources[i]) + ": " + packed[i].error);
+    if (!sources.empty() && packed[0].error.empty() && packed[0].nSize == 0)
+        errors.push_back(EntryLabel(sources[0]) +
+                         ": the first entry is empty; the setup program sizes its decompression buffer by the first "
+                         "entry and fails with \"Memory allocation error\" on a zero-byte one");
+    if (errors.size() != nErrorsBefore)
+        return false;
+
+    report = PayloadBuildReport();
+    WarnAboutReplacedFiles(sources, report.warnings);
+    if (sources.empty())
+        report.warnings.push_back("the archive holds no files, only the end record");
+
+    archive.clear();
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const PayloadSource& source = sources[i];
+        const std::vector<uint8_t>& stream = packed[i].stream;
+        AppendPayloadEntry(archive, source.dwDestination, source.storedName.data(), source.storedName.size(),
+                           static_cast<uint32_t>(packed[i].nSize), stream.data(), static_cast<uint32_t>(stream.size()));
+        report.nTotalSize += packed[i].nSize;
+        report.nTotalPacked += stream.size();
+        std::vector<uint8_t>().swap(packed[i].stream);
+    }
+    AppendPayloadEndRecord(archive);
+    report.nEntries = sources.size();
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
+{
+    std::string temporary = path + ".tmp" + std::to_string(getpid());
+    {
+        FilePtr file(std::fopen(temporary.c_str(), "wb"));
+        if (!file) {
+            error = "cannot create " + temporary + ": " + std::strerror(errno);
+            return false;
+        }
+        bool bWritten = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+        bool bClosed = std::fclose(file.release()) == 0;
+        if (!bWritten || !bClosed) {
+            error = "cannot write " + temporary + ": " + std::strerror(errno);
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot rename " + temporary + " to " + path + ": " + std::strerror(errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}

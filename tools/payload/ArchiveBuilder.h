@@ -1,0 +1,35 @@
+// Builds a payload archive from a list of files: checks every stored name and the first
+// entry against what the setup program can install, compresses the files on several
+// threads, and lays the entries out in list order. The bytes depend only on the files,
+// their names and codes, and the compression level, never on the number of threads.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ParallelFor.h"
+#include "PayloadSource.h"
+
+struct PayloadBuildOptions {
+    int nLevel = 9;
+    unsigned nJobs = DefaultJobCount();
+};
+
+struct PayloadBuildReport {
+    size_t nEntries = 0;
+    uint64_t nTotalSize = 0;    // the files' bytes
+    uint64_t nTotalPacked = 0;  // the streams' bytes
+    std::vector<std::string> warnings;
+};
+
+// Checks the names and codes alone, before any file is read. Each error names the entry.
+bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors);
+
+// Builds the archive in memory. False, with every reason in errors, when it is refused.
+bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const PayloadBuildOptions& options,
+                         std::vector<uint8_t>& archive, PayloadBuildReport& report, std::vector<std::string>& errors);
+
+// Writes bytes to path through a temporary file beside it, so that a failed run never
+// leaves a half-written archive under the final name.
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);

@@ -1,0 +1,28 @@
+// Checks a whole archive the way the setup program will use it: every header lies in
+// the archive, every name is one it can install, the first entry is not empty, every
+// stream inflates to exactly its declared size with a good Adler-32, the end record is
+// there and nothing follows it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/PayloadReader.h"
+
+struct ArchiveCheck {
+    std::vector<PayloadEntry> entries;  // the readable entries, in order
+    PayloadReadStatus endStatus = PAYLOAD_READ_END;
+    std::vector<std::string> problems;  // each makes the archive unfit
+    std::vector<std::string> warnings;  // the setup program copes, but the archive is unusual
+};
+
+// Walks the archive (without inflating); fills entries and reports the structural problems.
+void ReadArchiveEntries(const uint8_t* pData, size_t nSize, ArchiveCheck& check);
+
+// ReadArchiveEntries, then the names and the streams (inflated on up to nJobs threads).
+void CheckArchive(const uint8_t* pData, size_t nSize, unsigned nJobs, ArchiveCheck& check);
+
+// "entry 3 "Varnix.cnt" (offset 0x1F4)", for messages.
+std::string DescribeEntry(size_t nIndex, const PayloadEntry& entry);

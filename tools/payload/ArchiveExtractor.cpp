@@ -1,0 +1,174 @@
+#include "ArchiveExtractor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "ArchiveBuilder.h"
+#include "DisplayText.h"
+#include "PayloadSource.h"
+#include "PayloadStream.h"
+#include "engine/PayloadName.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    int Get() const { return m_fd; }
+    bool IsOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+std::vector<std::string> SplitName(const std::string& name)
+{
+    std::vector<std::string> parts(1);
+    for (char ch : name) {
+        if (IsPayloadNameSeparator(ch))
+            parts.emplace_back();
+        else
+            parts.back() += ch;
+    }
+    return parts;
+}
+
+// Enters (creating it when missing) the folder called part inside parent.
+bool EnterFolder(const FileDescriptor& parent, const std::string& part, FileDescriptor& folder, std::string& error)
+{
+    if (mkdirat(parent.Get(), part.c_str(), 0755) != 0 && errno != EEXIST) {
+        error = "cannot create the folder " + part + ": " + std::strerror(errno);
+        return false;
+    }
+    folder = FileDescriptor(openat(parent.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.IsOpen()) {
+        error = "cannot enter " + part + " (a file or a symbolic link stands there): " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
+{
+    size_t nDone = 0;
+    while (nDone < bytes.size()) {
+        ssize_t nWritten = write(fd, bytes.data() + nDone, bytes.size() - nDone);
+        if (nWritten < 0 && errno == EINTR)
+            continue;
+        if (nWritten <= 0)
+            return false;
+        nDone += static_cast<size_t>(nWritten);
+    }
+    return true;
+}
+
+bool ExtractOne(const FileDescriptor& root, const PayloadEntry& entry, ExtractedFile& file, std::string& error)
+{
+    std::vector<std::string> parts = SplitName(std::string(entry.header.szName, entry.nNameLength));
+    std::string subfolder = PayloadDestinationFolder(entry.header.dwDestination);
+    if (!subfolder.empty())
+        parts.insert(parts.begin(), subfolder);
+
+    FileDescriptor current(dup(root.Get()));
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        FileDescriptor next;
+        if (!EnterFolder(current, parts[i], next, error))
+            return false;
+        current = std::move(next);
+    }
+    const std::string& leaf = parts.back();
+    FileDescriptor out(openat(current.Get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!out.IsOpen()) {
+        error = "cannot create " + leaf + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    PayloadStreamCheck result = InflatePayloadStream(entry.pStream, entry.header.dwPackedSize, entry.header.dwSize, &bytes);
+    if (result.status != PAYLOAD_STREAM_OK) {
+        error = "the stream " + DescribePayloadStreamCheck(result, entry.header.dwSize);
+        return false;
+    }
+    if (!WriteAll(out.Get(), bytes)) {
+        error = "cannot write " + leaf + ": " + std::strerror(errno);
+        return false;
+    }
+
+    file.dwDestination = entry.header.dwDestination;
+    file.storedName.assign(entry.header.szName, entry.nNameLength);
+    file.relativePath.clear();
+    for (const std::string& part : parts)
+        file.relativePath += (file.relativePath.empty() ? "" : "/") + part;
+    return true;
+}
+
+}  // namespace
+
+bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder, std::vector<ExtractedFile>& files,
+                           std::string& error)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    FileDescriptor root(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.IsOpen()) {
+        error = "cannot open the folder " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    for (size_t i = 0; i < check.entries.size(); ++i) {
+        const PayloadEntry& entry = check.entries[i];
+        // CheckArchive has refused these already; an extraction never relies on that alone.
+        if (!entry.bNameTerminated || CheckPayloadName(entry.header.szName, entry.nNameLength) != PAYLOAD_NAME_OK) {
+            error = DescribeEntry(i, entry) + ": the name would not stay inside " + folder;
+            return false;
+        }
+        ExtractedFile file;
+        if (!ExtractOne(root, entry, file, error)) {
+            error = DescribeEntry(i, entry) + ": " + error;
+            return false;
+        }
+        files.push_back(file);
+    }
+    return true;
+}
+
+bool WriteExtractManifest(const std::string& manifestPath, const std::string& folder,
+                          const std::vector<ExtractedFile>& files, std::string& error)
+{
+    std::error_code ec;
+    fs::path manifestDir = fs::weakly_canonical(fs::absolute(manifestPath), ec).parent_path();
+    fs::path folderPath = fs::weakly_canonical(fs::absolute(folder), ec);
+    std::string text = "# Payload manifest: code<TAB>source file<TAB>stored name, in archive order.\n";
+    for (const ExtractedFile& file : files) {
+        fs::path source = (folderPath / file.relativePath).lexically_relative(manifestDir);
+        if (source.empty())
+            source = folderPath / file.relativePath;
+        std::string line = std::to_string(file.dwDestination) + "\t" + source.generic_string() + "\t" + file.storedName;
+        if (line.find_first_of("\r\n") != std::string::npos ||
+            source.generic_string().find('\t') != std::string::npos) {
+            error = "the path " + EscapeForDisplay(source.generic_string()) + " cannot stand in a manifest line";
+            return false;
+        }
+        text += line + "\n";
+    }
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    return WriteFileAtomically(manifestPath, bytes, error);
+}

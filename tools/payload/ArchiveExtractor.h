@@ -1,0 +1,26 @@
+// Unpacks a checked archive into a folder in the layout that ScanPayloadFolder reads:
+// entries with code 13, 15 and 16 into the subfolders System, ChmMacros and
+// 5&10ChannelExamples, every other entry into the folder itself. Nothing is written
+// outside the folder: names are checked first, every folder on the way is opened without
+// following symbolic links, and files are created the same way.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ArchiveCheck.h"
+
+struct ExtractedFile {
+    uint32_t dwDestination;
+    std::string relativePath;  // inside the target folder, with '/' separators
+    std::string storedName;
+};
+
+// Writes every entry of an archive that CheckArchive found no problem with.
+bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder, std::vector<ExtractedFile>& files,
+                           std::string& error);
+
+// Writes a manifest that builds the same archive again: one line per entry with its
+// code, the extracted file (relative to the manifest's folder) and its stored name.
+bool WriteExtractManifest(const std::string& manifestPath, const std::string& folder,
+                          const std::vector<ExtractedFile>& files, std::string& error);

@@ -1,0 +1,19 @@
+// An archive as the commands see it: the bytes of an archive file, or the RT_RCDATA
+// resource 127 inside a built Setup.exe, found through the PE resource directory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ArchiveFile {
+    std::vector<uint8_t> bytes;  // the whole file
+    size_t nOffset = 0;          // where the archive begins in it
+    size_t nSize = 0;            // and its length
+    bool bInsideExecutable = false;
+
+    const uint8_t* Data() const { return bytes.data() + nOffset; }
+};
+
+bool LoadArchiveFile(const std::string& path, ArchiveFile& archive, std::string& error);

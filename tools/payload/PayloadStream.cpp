@@ -1,0 +1,153 @@
+#include "PayloadStream.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+bool DeflatePayloadStream(const uint8_t* pData, size_t nSize, int nLevel, std::vector<uint8_t>& stream,
+                          std::string& error)
+{
+    uLong nBound = compressBound(static_cast<uLong>(nSize));
+    stream.resize(nBound);
+    uLongf nPacked = nBound;
+    int rc = compress2(stream.data(), &nPacked, nSize ? pData : reinterpret_cast<const Bytef*>(""),
+                       static_cast<uLong>(nSize), nLevel);
+    if (rc != Z_OK) {
+        error = rc == Z_MEM_ERROR ? "zlib ran out of memory" : "zlib refused the data (code " + std::to_string(rc) + ")";
+        stream.clear();
+        return false;
+    }
+    stream.resize(nPacked);
+    stream.shrink_to_fit();
+    return true;
+}
+
+namespace {
+
+// One inflate session over a span, writing into the caller's buffer up to the declared
+// size and into a scratch buffer beyond it.
+class StreamInflater {
+public:
+    StreamInflater(const uint8_t* pStream, size_t nPacked, uint32_t dwSize, std::vector<uint8_t>* pOut)
+        : m_nSize(dwSize), m_pOut(pOut)
+    {
+        m_zs.next_in = const_cast<Bytef*>(pStream);
+        m_zs.avail_in = static_cast<uInt>(nPacked);
+        m_nPacked = nPacked;
+        m_bReady = inflateInit(&m_zs) == Z_OK;
+        if (m_pOut)
+            m_pOut->resize(dwSize);
+    }
+    ~StreamInflater()
+    {
+        if (m_bReady)
+            inflateEnd(&m_zs);
+    }
+    StreamInflater(const StreamInflater&) = delete;
+    StreamInflater& operator=(const StreamInflater&) = delete;
+
+    PayloadStreamCheck Run()
+    {
+        PayloadStreamCheck check{PAYLOAD_STREAM_NO_MEMORY, 0, 0, ""};
+        if (!m_bReady)
+            return check;
+        check.status = Loop(check);
+        check.nInflated = m_nProduced;
+        check.nConsumed = m_nPacked - m_zs.avail_in;
+        if (m_pOut)
+            m_pOut->resize(static_cast<size_t>(std::min<uint64_t>(m_nProduced, m_nSize)));
+        return check;
+    }
+
+private:
+    z_stream m_zs{};
+    size_t m_nPacked = 0;
+    uint64_t m_nSize;
+    uint64_t m_nProduced = 0;
+    std::vector<uint8_t>* m_pOut;
+    bool m_bReady = false;
+    uint8_t m_scratch[65536];
+
+    // Where the next output goes: the file's own bytes up to the declared size, then a
+    // single probe byte that only a too-long stream fills.
+    void AimOutput()
+    {
+        if (m_nProduced < m_nSize) {
+            uint64_t nLeft = m_nSize - m_nProduced;
+            if (m_pOut) {
+                m_zs.next_out = m_pOut->data() + m_nProduced;
+                m_zs.avail_out = static_cast<uInt>(std::min<uint64_t>(nLeft, UINT_MAX));
+            } else {
+                m_zs.next_out = m_scratch;
+                m_zs.avail_out = static_cast<uInt>(std::min<uint64_t>(nLeft, sizeof m_scratch));
+            }
+        } else {
+            m_zs.next_out = m_scratch;
+            m_zs.avail_out = 1;
+        }
+    }
+
+    PayloadStreamStatus Loop(PayloadStreamCheck& check)
+    {
+        for (;;) {
+            AimOutput();
+            uInt nRoom = m_zs.avail_out;
+            int rc = inflate(&m_zs, Z_NO_FLUSH);
+            uInt nGot = nRoom - m_zs.avail_out;
+            m_nProduced += nGot;
+            if (m_nProduced > m_nSize)
+                return PAYLOAD_STREAM_LONG;
+            switch (rc) {
+            case Z_STREAM_END:
+                return m_nProduced == m_nSize ? PAYLOAD_STREAM_OK : PAYLOAD_STREAM_SHORT;
+            case Z_OK:
+                if (nGot == 0 && m_zs.avail_in == 0)
+                    return PAYLOAD_STREAM_INCOMPLETE;
+                break;
+            case Z_BUF_ERROR:
+                return PAYLOAD_STREAM_INCOMPLETE;
+            case Z_MEM_ERROR:
+                return PAYLOAD_STREAM_NO_MEMORY;
+            case Z_NEED_DICT:
+                check.detail = "the stream asks for a preset dictionary";
+                return PAYLOAD_STREAM_CORRUPT;
+            default:
+                check.detail = m_zs.msg ? m_zs.msg : "invalid data";
+                return PAYLOAD_STREAM_CORRUPT;
+            }
+        }
+    }
+};
+
+}  // namespace
+
+PayloadStreamCheck InflatePayloadStream(const uint8_t* pStream, size_t nPacked, uint32_t dwSize,
+                                        std::vector<uint8_t>* pOut)
+{
+    // The header's packed size is 32-bit, so the whole span fits zlib's avail_in.
+    nPacked = std::min<size_t>(nPacked, UINT_MAX);
+    auto inflater = std::make_unique<StreamInflater>(pStream, nPacked, dwSize, pOut);
+    return inflater->Run();
+}
+
+std::string DescribePayloadStreamCheck(const PayloadStreamCheck& check, uint32_t dwSize)
+{
+    std::string size = std::to_string(dwSize);
+    switch (check.status) {
+    case PAYLOAD_STREAM_OK:
+        return "inflates to its size " + size;
+    case PAYLOAD_STREAM_CORRUPT:
+        return "does not inflate (" + check.detail + ")";
+    case PAYLOAD_STREAM_INCOMPLETE:
+        return "is cut off: its packed span ends before the zlib stream does";
+    case PAYLOAD_STREAM_SHORT:
+        return "inflates to " + std::to_string(check.nInflated) + " bytes, fewer than its size " + size;
+    case PAYLOAD_STREAM_LONG:
+        return "inflates to more bytes than its size " + size;
+    case PAYLOAD_STREAM_NO_MEMORY:
+        return "could not be inflated: out of memory";
+    }
+    return "has an unknown stream status";
+}

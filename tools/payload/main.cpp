@@ -1,0 +1,386 @@
+// payload: builds, lists, verifies and unpacks the payload archive that Setup.exe
+// carries as its RT_RCDATA resource 127. Run "payload --help" for the whole story.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ArchiveBuilder.h"
+#include "ArchiveCheck.h"
+#include "ArchiveExtractor.h"
+#include "ArchiveFile.h"
+#include "DisplayText.h"
+#include "PayloadSource.h"
+
+namespace {
+
+const int EXIT_REFUSED = 1;  // the input is faulty: a refused name, a damaged archive
+const int EXIT_USAGE = 2;    // the command line is faulty
+
+const char HELP_TEXT[] = R"(Usage: payload COMMAND [OPTIONS]
+
+Builds, lists, verifies and unpacks the payload archive that the Pelorin setup
+program (Setup.exe) carries as its RT_RCDATA resource 127 and unpacks when it
+installs.
+
+Commands:
+  build   (--manifest FILE | --folder DIR) --output ARCHIVE [-j N] [--level N]
+          Builds an archive from the files a manifest names, or from a folder.
+  list    FILE
+          Prints one line per entry: destination code, name, size, packed size.
+  verify  FILE [-j N]
+          Checks that the setup program can install everything in the archive:
+          every header lies inside it, every name is acceptable (see Refusals),
+          the first entry is not empty, every stream inflates to exactly its
+          size with a correct Adler-32, the end record is there and nothing
+          follows it. Prints each problem; exits 0 only when there is none.
+  extract FILE DIR [--manifest OUT] [-j N]
+          Verifies the archive, then writes its files into DIR in the folder
+          layout below (codes 13, 15, 16 into their subfolders, all others into
+          DIR itself), creating DIR when missing. Nothing is written when the
+          archive has any problem, and no file is ever created outside DIR.
+          With --manifest, also writes a manifest that builds the same archive
+          again, byte for byte (given the same level).
+  help    Prints this text (also: --help, -h).
+
+FILE is an archive file, or a built Setup.exe: then the archive is taken from
+its resource 127 of type RT_RCDATA, found through the PE resource directory.
+
+Options:
+  -m, --manifest FILE  build: the manifest to read.
+  -d, --folder DIR     build: the folder to pack.
+  -o, --output ARCHIVE build: where to write the archive (replaced atomically).
+  -j, --jobs N         threads that compress (build) or inflate (verify,
+                       extract); default: one per processor. The archive is the
+                       same byte for byte whatever N is.
+  -l, --level N        zlib compression level 0 to 9; default 9.
+
+Manifest:
+  One entry per line, in archive order, three fields separated by tabs:
+      code<TAB>source-file<TAB>stored-name
+  code         the destination: 13 the Windows system directory, 15 the
+               installation directory's ChmMacros\, 16 its
+               5&10ChannelExamples\, any other number below 0xFFFFFFFF the
+               installation directory itself. Decimal or 0x-hexadecimal, or
+               one of the words install (0), system (13), macros (15),
+               examples (16).
+  source-file  the file to pack; a relative path is taken from the manifest's
+               own folder.
+  stored-name  the name the setup program writes the file under, in the
+               Windows ANSI code page, taken byte for byte (no trimming).
+  Blank lines and lines whose first non-blank character is # are ignored. A
+  line may end in CR LF.
+
+Folder layout (build --folder, extract):
+  Every regular file directly in DIR gets code 0 (the installation directory).
+  The files in the subfolders System, ChmMacros and 5&10ChannelExamples (the
+  names in any case) get codes 13, 15 and 16. Any other subfolder, a folder
+  inside those three, or anything that is not a regular file is an error.
+  Symbolic links are followed. Order: the largest file first (so that the
+  setup program allocates its one decompression buffer once), then by code and
+  name (bytewise). Stored names are the file names.
+
+Refusals (build refuses, verify and extract report, each naming the entry):
+  - an empty first entry: the setup program fails with "Memory allocation
+    error" on a zero-byte first file;
+  - an empty name, or one longer than 255 bytes;
+  - an absolute name (beginning with \ or /), or one with a drive (C:);
+  - a ".." component, which would climb out of the destination directory;
+  - an empty component (two separators in a row, or one at the end);
+  - a character Windows file names cannot hold (control characters and
+    < > : " | ? *), a component ending in a dot or a space (Windows drops
+    them), or a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, ...).
+  Names may hold a directory part (sub\file.txt); the setup program creates no
+  folders, so that folder must exist at the destination. A later entry that
+  lands on the same file as an earlier one replaces it (a warning says so).
+
+Archive format: entries back to back, each a 268-byte header (destination code,
+256-byte NUL-terminated name, size, packed size; 32-bit little-endian) followed
+by one zlib stream of the packed size, closed by a 268-byte header with the code
+0xFFFFFFFF. No magic, no index, no checksum beyond each stream's Adler-32.
+
+Exit status: 0 success; 1 refused input, a damaged archive or a failed write;
+2 a faulty command line.
+
+Examples:
+  payload build --manifest demo.manifest --output payload.bin -j 2
+  payload build --folder vendor-files/ -o payload.bin --level 6
+  payload list build/win/bin/Setup.exe
+  payload extract payload.bin unpacked/ --manifest unpacked.manifest
+)";
+
+struct CommandLine {
+    std::string command;
+    std::vector<std::string> positional;
+    std::string manifest, folder, output;
+    unsigned nJobs = DefaultJobCount();
+    int nLevel = 9;
+    bool bHelp = false;
+};
+
+bool UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "payload: %s\nRun \"payload --help\" for the usage.\n", message.c_str());
+    return false;
+}
+
+bool ParseNumber(const std::string& text, long nMin, long nMax, long& value)
+{
+    char* pEnd = nullptr;
+    errno = 0;
+    value = std::strtol(text.c_str(), &pEnd, 10);
+    return !text.empty() && *pEnd == '\0' && errno == 0 && value >= nMin && value <= nMax;
+}
+
+// Splits "--level=9" and "-j2" into option and value; returns the option's canonical name.
+std::string CanonicalOption(const std::string& arg, std::string& inlineValue, bool& bHasInline)
+{
+    static const char* const s_options[][2] = {
+        {"-m", "--manifest"}, {"-d", "--folder"}, {"-o", "--output"}, {"-j", "--jobs"}, {"-l", "--level"},
+    };
+    bHasInline = false;
+    for (const auto& option : s_options) {
+        std::string shortName = option[0], longName = option[1];
+        if (arg == shortName || arg == longName)
+            return longName;
+        if (arg.rfind(longName + "=", 0) == 0) {
+            inlineValue = arg.substr(longName.size() + 1);
+            bHasInline = true;
+            return longName;
+        }
+        if (arg.size() > 2 && arg.rfind(shortName, 0) == 0) {
+            inlineValue = arg.substr(2);
+            bHasInline = true;
+            return longName;
+        }
+    }
+    return "";
+}
+
+bool ParseCommandLine(int argc, char** argv, CommandLine& cmd)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help" || (arg == "help" && cmd.command.empty())) {
+            cmd.bHelp = true;
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::string value;
+            bool bInline;
+            std::string option = CanonicalOption(arg, value, bInline);
+            if (option.empty())
+                return UsageError("unknown option " + arg);
+            if (!bInline) {
+                if (i + 1 >= argc)
+                    return UsageError(option + " needs a value");
+                value = argv[++i];
+            }
+            long n;
+            if (option == "--manifest")
+                cmd.manifest = value;
+            else if (option == "--folder")
+                cmd.folder = value;
+            else if (option == "--output")
+                cmd.output = value;
+            else if (option == "--jobs" && ParseNumber(value, 1, 256, n))
+                cmd.nJobs = static_cast<unsigned>(n);
+            else if (option == "--level" && ParseNumber(value, 0, 9, n))
+                cmd.nLevel = static_cast<int>(n);
+            else
+                return UsageError(option + " takes a number (" + (option == "--jobs" ? "1 to 256" : "0 to 9") +
+                                  "), not \"" + value + "\"");
+            continue;
+        }
+        if (cmd.command.empty())
+            cmd.command = arg;
+        else
+            cmd.positional.push_back(arg);
+    }
+    return true;
+}
+
+void PrintMessages(const char* pszKind, const std::vector<std::string>& messages)
+{
+    for (const std::string& message : messages)
+        std::fprintf(stderr, "payload: %s: %s\n", pszKind, message.c_str());
+}
+
+bool ReadTextFile(const std::string& path, std::string& text)
+{
+    FILE* pFile = std::fopen(path.c_str(), "rb");
+    if (!pFile)
+        return false;
+    char buffer[65536];
+    size_t nRead;
+    while ((nRead = std::fread(buffer, 1, sizeof buffer, pFile)) > 0)
+        text.append(buffer, nRead);
+    bool bOk = !std::ferror(pFile);
+    std::fclose(pFile);
+    return bOk;
+}
+
+int RunBuild(const CommandLine& cmd)
+{
+    if (cmd.manifest.empty() == cmd.folder.empty())
+        return UsageError("build needs either --manifest FILE or --folder DIR"), EXIT_USAGE;
+    if (cmd.output.empty())
+        return UsageError("build needs --output ARCHIVE"), EXIT_USAGE;
+    if (!cmd.positional.empty())
+        return UsageError("build takes no further arguments: " + cmd.positional[0]), EXIT_USAGE;
+
+    std::vector<PayloadSource> sources;
+    std::vector<std::string> errors;
+    if (!cmd.manifest.empty()) {
+        std::string text;
+        if (!ReadTextFile(cmd.manifest, text)) {
+            std::fprintf(stderr, "payload: cannot read the manifest %s: %s\n", cmd.manifest.c_str(), std::strerror(errno));
+            return EXIT_REFUSED;
+        }
+        std::string baseDir = std::filesystem::path(cmd.manifest).parent_path().string();
+        ParsePayloadManifest(text, cmd.manifest, baseDir.empty() ? "." : baseDir, sources, errors);
+    } else {
+        ScanPayloadFolder(cmd.folder, sources, errors);
+    }
+    if (errors.empty())
+        CheckPayloadSources(sources, errors);
+    if (!errors.empty()) {
+        PrintMessages("refused", errors);
+        return EXIT_REFUSED;
+    }
+
+    auto start = std::chrono::steady_clock::now();
+    PayloadBuildOptions options;
+    options.nJobs = cmd.nJobs;
+    options.nLevel = cmd.nLevel;
+    std::vector<uint8_t> archive;
+    PayloadBuildReport report;
+    if (!BuildPayloadArchive(sources, options, archive, report, errors)) {
+        PrintMessages("refused", errors);
+        return EXIT_REFUSED;
+    }
+    std::string error;
+    if (!WriteFileAtomically(cmd.output, archive, error)) {
+        std::fprintf(stderr, "payload: %s\n", error.c_str());
+        return EXIT_REFUSED;
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    PrintMessages("warning", report.warnings);
+    std::printf("%s: %zu entries, %llu bytes packed to %llu; archive %zu bytes; level %d, %u jobs, %.3f s\n",
+                cmd.output.c_str(), report.nEntries, static_cast<unsigned long long>(report.nTotalSize),
+                static_cast<unsigned long long>(report.nTotalPacked), archive.size(), cmd.nLevel, cmd.nJobs, seconds);
+    return 0;
+}
+
+bool LoadForReading(const CommandLine& cmd, size_t nArguments, ArchiveFile& archive)
+{
+    if (cmd.positional.size() != nArguments) {
+        UsageError(cmd.command + (nArguments == 1 ? " takes one file" : " takes a file and a folder"));
+        return false;
+    }
+    std::string error;
+    if (!LoadArchiveFile(cmd.positional[0], archive, error)) {
+        std::fprintf(stderr, "payload: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+int RunList(const CommandLine& cmd)
+{
+    ArchiveFile archive;
+    if (!LoadForReading(cmd, 1, archive))
+        return cmd.positional.size() == 1 ? EXIT_REFUSED : EXIT_USAGE;
+    ArchiveCheck check;
+    ReadArchiveEntries(archive.Data(), archive.nSize, check);
+
+    size_t nWidth = 4;
+    for (const PayloadEntry& entry : check.entries)
+        nWidth = std::max(nWidth, EscapeForDisplay(entry.header.szName).size());
+    std::printf("%10s  %-*s  %10s  %10s\n", "code", static_cast<int>(nWidth), "name", "size", "packed");
+    uint64_t nTotalSize = 0, nTotalPacked = 0;
+    for (const PayloadEntry& entry : check.entries) {
+        std::printf("%10u  %-*s  %10u  %10u\n", entry.header.dwDestination, static_cast<int>(nWidth),
+                    EscapeForDisplay(entry.header.szName).c_str(), entry.header.dwSize, entry.header.dwPackedSize);
+        nTotalSize += entry.header.dwSize;
+        nTotalPacked += entry.header.dwPackedSize;
+    }
+    std::printf("%zu entries, %llu bytes, packed %llu; archive %zu bytes%s\n", check.entries.size(),
+                static_cast<unsigned long long>(nTotalSize), static_cast<unsigned long long>(nTotalPacked),
+                archive.nSize, archive.bInsideExecutable ? " (resource 127 of the executable)" : "");
+    PrintMessages("warning", check.warnings);
+    PrintMessages("problem", check.problems);
+    return check.problems.empty() ? 0 : EXIT_REFUSED;
+}
+
+int RunVerify(const CommandLine& cmd)
+{
+    ArchiveFile archive;
+    if (!LoadForReading(cmd, 1, archive))
+        return cmd.positional.size() == 1 ? EXIT_REFUSED : EXIT_USAGE;
+    ArchiveCheck check;
+    CheckArchive(archive.Data(), archive.nSize, cmd.nJobs, check);
+    PrintMessages("warning", check.warnings);
+    PrintMessages("problem", check.problems);
+    if (!check.problems.empty()) {
+        std::printf("%s: %zu problem%s\n", cmd.positional[0].c_str(), check.problems.size(),
+                    check.problems.size() == 1 ? "" : "s");
+        return EXIT_REFUSED;
+    }
+    std::printf("%s: OK, %zu entries\n", cmd.positional[0].c_str(), check.entries.size());
+    return 0;
+}
+
+int RunExtract(const CommandLine& cmd)
+{
+    if (!cmd.folder.empty() || !cmd.output.empty())
+        return UsageError("extract takes an archive and a folder (and --manifest OUT)"), EXIT_USAGE;
+    ArchiveFile archive;
+    if (!LoadForReading(cmd, 2, archive))
+        return cmd.positional.size() == 2 ? EXIT_REFUSED : EXIT_USAGE;
+    ArchiveCheck check;
+    CheckArchive(archive.Data(), archive.nSize, cmd.nJobs, check);
+    PrintMessages("warning", check.warnings);
+    if (!check.problems.empty()) {
+        PrintMessages("refused", check.problems);
+        return EXIT_REFUSED;
+    }
+    const std::string& folder = cmd.positional[1];
+    std::vector<ExtractedFile> files;
+    std::string error;
+    if (!ExtractArchiveEntries(check, folder, files, error) ||
+        (!cmd.manifest.empty() && !WriteExtractManifest(cmd.manifest, folder, files, error))) {
+        std::fprintf(stderr, "payload: %s\n", error.c_str());
+        return EXIT_REFUSED;
+    }
+    std::printf("%s: %zu files written\n", folder.c_str(), files.size());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CommandLine cmd;
+    if (!ParseCommandLine(argc, argv, cmd))
+        return EXIT_USAGE;
+    if (cmd.bHelp || cmd.command.empty()) {
+        std::fputs(HELP_TEXT, cmd.bHelp ? stdout : stderr);
+        return cmd.bHelp ? 0 : EXIT_USAGE;
+    }
+    if (cmd.command != "build" && cmd.command != "extract" && !cmd.manifest.empty())
+        return UsageError("--manifest belongs to build and extract"), EXIT_USAGE;
+    if (cmd.command == "build")
+        return RunBuild(cmd);
+    if (cmd.command == "list")
+        return RunList(cmd);
+    if (cmd.command == "verify")
+        return RunVerify(cmd);
+    if (cmd.command == "extract")
+        return RunExtract(cmd);
+    UsageError("unknown command " + cmd.command);
+    return EXIT_USAGE;
+}
