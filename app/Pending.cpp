@@ -9,10 +9,3 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
 }
 
 void CSetupWnd::OnSetupFinished() {}
-
-void CSetupWnd::OnPaint()
-{
-    PAINTSTRUCT ps;
-    BeginPaint(m_hWnd, &ps);
-    EndPaint(m_hWnd, &ps);
-}
