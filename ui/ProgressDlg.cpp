@@ -114,7 +114,8 @@ void CProgressDlg::OnTick()
     m_dwNowTick = g_pfnGetTickCount();
     HWND hParent = ::GetParent(m_hWnd);
     ProgressPosition pos = ComputeProgressPosition(m_dwStartTick, m_dwNowTick, IsInstallDone(hParent) != FALSE);
-    // A WM_TIMER queued before the timer was stopped may still arrive: one hand-over only.
+    // Ticks may still come after the hand-over (the engine's, or a timer message already
+    // on its way): they post nothing more.
     if (pos.bHandOver && !m_bFinishPosted) {
         KillTimer(TIMER_PROGRESS);
         ::PostMessageA(hParent, WM_SETUP_FINISHED, 0, 0);
