@@ -148,18 +148,67 @@ private:
 
 // --- Driving the dialog -----------------------------------------------------------------
 
+// Waiting for the dialog's thread to act on posted input. Under Wine a thread answers
+// every message sent to it before it takes the next posted one, so round trips of sent
+// messages prove nothing about posted input. Instead a marker is posted to a window of
+// the dialog's thread, behind the input: the posted queue is first in, first out, so
+// once the marker has been handled, so has everything posted before it.
+const UINT WM_MARKER = WM_APP + 1;
+std::atomic<long> g_nMarkersHandled(0);
+long g_nMarkersPosted = 0;  // by the driver thread only
+
+LRESULT CALLBACK MarkerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MARKER) {
+        ++g_nMarkersHandled;
+        return 0;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+// A message-only window on the calling thread, destroyed with the object.
+class MarkerWindow {
+public:
+    MarkerWindow()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = MarkerProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "ChooserTestMarker";
+        RegisterClassA(&wc);
+        m_hWnd = CreateWindowA("ChooserTestMarker", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, wc.hInstance, NULL);
+    }
+    ~MarkerWindow() { DestroyWindow(m_hWnd); }
+    HWND m_hWnd;
+};
+
+HWND g_hMarker = NULL;
+
+// Returns once the dialog's thread has handled all input posted so far.
+void Settle()
+{
+    long nTarget = ++g_nMarkersPosted;
+    ASSERT_TRUE(PostMessageA(g_hMarker, WM_MARKER, 0, 0));
+    for (int i = 0; i < 500 && g_nMarkersHandled < nTarget; ++i)
+        Sleep(10);
+    ASSERT_GE(g_nMarkersHandled.load(), nTarget) << "the dialog's thread did not get to the marker";
+}
+
 // Runs the chooser modally on this thread while `action` operates it from a second
 // thread, as a user would. The action must end the dialog; one it leaves open is a failure.
 template <typename Action>
 INT_PTR RunChooser(CDirectoryDlg& dialog, Action action)
 {
+    MarkerWindow marker;
+    g_hMarker = marker.m_hWnd;
+    g_nMarkersPosted = g_nMarkersHandled;
     std::atomic<bool> found(false);
     std::thread driver([&] {
         HWND hDialog = uidriver::WaitForWindow(CHOOSER_TITLE, 10000, GetCurrentProcessId(), "#32770");
         found = hDialog != NULL;
         if (!hDialog)
             return;
-        uidriver::WaitIdle(hDialog);
+        Settle();
         action(hDialog);
         if (!uidriver::WaitWindowGone(hDialog, 5000)) {
             ADD_FAILURE() << "the chooser was left open";
@@ -212,7 +261,7 @@ void DoubleClick(HWND hDialog, const std::string& entry)
     int nIndex = IndexOf(ListEntries(hDialog), entry);
     ASSERT_GE(nIndex, 0) << "no entry " << entry;
     ASSERT_TRUE(uidriver::DoubleClickListItem(hDialog, IDC_DIR_LIST, nIndex));
-    uidriver::WaitIdle(hDialog);
+    Settle();
 }
 
 // Selects an entry as a click would, without opening it.
@@ -229,13 +278,13 @@ void ChooseDrive(HWND hDialog, char letter)
     int nIndex = IndexOf(uidriver::ComboItems(hDialog, IDC_DRIVE_COMBO), entry);
     ASSERT_GE(nIndex, 0) << "no drive " << entry;
     ASSERT_TRUE(uidriver::SelectComboItem(hDialog, IDC_DRIVE_COMBO, nIndex));
-    uidriver::WaitIdle(hDialog);
+    Settle();
 }
 
 void Type(HWND hDialog, const std::string& text)
 {
     ASSERT_TRUE(uidriver::TypeText(hDialog, IDC_DIR_EDIT, text));
-    uidriver::WaitIdle(hDialog);
+    Settle();
 }
 
 void Screenshot(HWND hDialog, const char* pszName)
@@ -283,6 +332,7 @@ protected:
         ASSERT_TRUE(ok) << "cannot build the test tree under " << ROOT;
         SetFileAttributesA((BASE + "Secret").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     }
+    static void TearDownTestSuite() { RemoveTree(Widen("\\\\?\\" + ROOT.substr(0, ROOT.size() - 1))); }
 };
 
 // --- Start directories --------------------------------------------------------------------
@@ -433,7 +483,7 @@ TEST_F(Chooser, RealMouseDoubleClickOpensTheEntry)
         PostMessageA(hList, WM_LBUTTONUP, 0, at);
         PostMessageA(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageA(hList, WM_LBUTTONUP, 0, at);
-        uidriver::WaitIdle(h);
+        Settle();
         edit = EditText(h);
         uidriver::PressEscape(h);
     });
@@ -506,16 +556,16 @@ TEST_F(Chooser, EnterInTheListNavigatesAndKeepsTheDialogOpen)
     std::string pathAfterEnter;
     EXPECT_EQ(IDCANCEL, RunChooser(dialog, [&](HWND h) {
                   ASSERT_TRUE(uidriver::SetFocusTo(h, IDC_DIR_LIST));
-                  uidriver::WaitIdle(h);
+                  Settle();
                   SelectEntry(h, "[Beta]");
                   uidriver::PressEnter(h);
-                  uidriver::WaitIdle(h);
+                  Settle();
                   bOpen = IsWindow(h) && IsWindowVisible(h);
                   edit = EditText(h);
                   pathAfterEnter = dialog.m_strPath.GetString();
                   EXPECT_EQ(GetDlgItem(h, IDC_DIR_LIST), uidriver::Focus(h)) << "the list keeps the focus";
                   uidriver::PressEnter(h);  // into [..]: back to Base
-                  uidriver::WaitIdle(h);
+                  Settle();
                   EXPECT_EQ(BASE, EditText(h));
                   Screenshot(h, "chooser-after-enter-in-list.png");
                   uidriver::Click(h, IDCANCEL);
@@ -540,12 +590,12 @@ TEST_F(Chooser, EnterInTheEditOrTheDriveListEndsWithOk)
 
     EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
                   ASSERT_TRUE(uidriver::SetFocusTo(h, IDC_DRIVE_COMBO));
-                  uidriver::WaitIdle(h);
+                  Settle();
                   uidriver::PressEnter(h);
               }));
     EXPECT_EQ(IDCANCEL, RunChooser(dialog, [&](HWND h) {
                   ASSERT_TRUE(uidriver::SetFocusTo(h, IDCANCEL));
-                  uidriver::WaitIdle(h);
+                  Settle();
                   uidriver::PressEnter(h);
               })) << "Enter on a focused button activates it";
     EXPECT_EQ(IDCANCEL, RunChooser(dialog, [&](HWND h) { uidriver::CloseBox(h); }));
@@ -614,9 +664,9 @@ TEST_F(Chooser, DriveListAndDriveChange)
                   Screenshot(h, "chooser-files-only-drive.png");
                   // A drive holding only files: Enter in its empty list does nothing.
                   ASSERT_TRUE(uidriver::SetFocusTo(h, IDC_DIR_LIST));
-                  uidriver::WaitIdle(h);
+                  Settle();
                   uidriver::PressEnter(h);
-                  uidriver::WaitIdle(h);
+                  Settle();
                   bOpenAfterEnter = IsWindow(h) && IsWindowVisible(h) && ReadView(h) == onTestDrive;
                   ChooseDrive(h, static_cast<char>(szCurrent[0] | 0x20));
                   onCurrentDrive = ReadView(h);
