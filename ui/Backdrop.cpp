@@ -12,7 +12,6 @@ namespace {
 
 const char TITLE_FONT_FACE[] = "Times New Roman";
 
-
 void PaintMinimised(HWND hWnd, HDC hdc, HICON hIcon, int nWidth, int nHeight)
 {
     SendMessageA(hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
@@ -24,7 +23,7 @@ void PaintGradient(HDC hdc, int nWidth, int nHeight)
 {
     for (int i = 0; i < BACKDROP_BANDS; ++i) {
         BandEdges edges = BackdropBandEdges(i, nHeight);
-        // One column past the client area, as the bands always have been drawn.
+        // The bands reach one column past the right edge of the client area.
         RECT rcBand = {0, edges.top, nWidth + 1, edges.bottom};
         CBrush brush;
         brush.CreateSolidBrush(static_cast<COLORREF>(BackdropBandColorRef(i)));
