@@ -1,6 +1,7 @@
 #include "UiDriver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -98,6 +99,87 @@ void PressKey(HWND hDialog, UINT vk)
 {
     HWND hFocus = Focus(hDialog);
     PostKey(hFocus ? hFocus : hDialog, vk);
+}
+
+// --- Waiting for a thread ------------------------------------------------------------
+
+// A thread answers messages sent to it whenever it waits for messages, also inside a
+// handler (a nested loop, a send to another thread), and before it takes the next
+// posted one. So an answered WM_NULL proves nothing about input posted before it.
+// Posted messages are taken first in, first out: a marker posted behind the input and
+// seen leaving the queue proves that the thread has finished with what came before.
+// Seeing it needs a message hook on that thread, which only a thread of the same
+// process can set without a hook library.
+UINT MarkerMessage()
+{
+    static const UINT uMessage = RegisterWindowMessageA("uidriver.WaitIdle.marker");
+    return uMessage;
+}
+
+// The markers seen by the hook, each in the slot of its number (concurrent waits use
+// different numbers; far fewer run at once than there are slots).
+const int kMarkerSlots = 64;
+std::atomic<long> g_aSeenMarkers[kMarkerSlots];
+std::atomic<long> g_nLastMarker(0);
+
+LRESULT CALLBACK MarkerHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HC_ACTION && wParam == PM_REMOVE) {
+        const MSG* pMsg = reinterpret_cast<const MSG*>(lParam);
+        if (pMsg->message == MarkerMessage() && pMsg->lParam > 0)
+            g_aSeenMarkers[pMsg->lParam % kMarkerSlots] = static_cast<long>(pMsg->lParam);
+    }
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
+class MessageHook {
+public:
+    MessageHook(int idHook, HOOKPROC pfnHook, DWORD dwThread)
+        : m_hHook(SetWindowsHookExA(idHook, pfnHook, NULL, dwThread))
+    {
+    }
+    ~MessageHook()
+    {
+        if (m_hHook)
+            UnhookWindowsHookEx(m_hHook);
+    }
+    MessageHook(const MessageHook&) = delete;
+    MessageHook& operator=(const MessageHook&) = delete;
+    bool Ok() const { return m_hHook != NULL; }
+
+private:
+    HHOOK m_hHook;
+};
+
+bool WaitForMarker(HWND hWnd, DWORD dwThread, DWORD dwTimeoutMs)
+{
+    MessageHook hook(WH_GETMESSAGE, MarkerHook, dwThread);
+    if (!hook.Ok())
+        return false;
+    long nMarker = ++g_nLastMarker;
+    if (!PostMessageA(hWnd, MarkerMessage(), 0, nMarker))
+        return false;
+    DWORD dwStart = GetTickCount();
+    while (g_aSeenMarkers[nMarker % kMarkerSlots] != nMarker) {
+        // A window destroyed with the marker still queued takes it along.
+        if (!IsWindow(hWnd) || GetTickCount() - dwStart >= dwTimeoutMs)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// For another process's window no hook can be set: a few answered WM_NULLs, each
+// proving at least one more return of the thread to its message loop unless a handler
+// answers sent messages itself.
+bool WaitForRoundTrips(HWND hWnd, DWORD dwTimeoutMs)
+{
+    const int kRoundTrips = 5;
+    for (int i = 0; i < kRoundTrips; ++i) {
+        if (!IsWindow(hWnd) || !SendTimed(hWnd, WM_NULL, 0, 0, NULL, dwTimeoutMs))
+            return false;
+    }
+    return true;
 }
 
 // --- Windows --------------------------------------------------------------------------
@@ -562,16 +644,13 @@ bool CloseBox(HWND hWindow)
 
 bool WaitIdle(HWND hWnd, DWORD dwTimeoutMs)
 {
-    // A thread takes sent messages before posted ones, so one answered WM_NULL proves
-    // nothing about the input posted before it. Each answer does prove one more return
-    // to the message loop, that is, at least one more posted message handled: the input
-    // functions post at most two, and what they cause may post one or two more.
-    const int kRoundTrips = 5;
-    for (int i = 0; i < kRoundTrips; ++i) {
-        if (!IsWindow(hWnd) || !SendTimed(hWnd, WM_NULL, 0, 0, NULL, dwTimeoutMs))
-            return false;
-    }
-    return true;
+    DWORD pid = 0;
+    DWORD dwThread = GetWindowThreadProcessId(hWnd, &pid);
+    if (!dwThread)
+        return false;
+    if (pid == GetCurrentProcessId() && dwThread != GetCurrentThreadId())
+        return WaitForMarker(hWnd, dwThread, dwTimeoutMs);
+    return WaitForRoundTrips(hWnd, dwTimeoutMs);
 }
 
 // --- Screen ---------------------------------------------------------------------------

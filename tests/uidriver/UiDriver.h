@@ -99,9 +99,13 @@ void PressEscape(HWND hDialog);
 // The caption's close box; false (and nothing posted) when the window has none, that
 // is, when it has no system menu.
 bool CloseBox(HWND hWindow);
-// Waits until the window's thread has handled everything sent or posted to it so far
-// (a few round trips through its message loop). False when the window is gone or
-// its thread did not answer in time.
+// Waits until the window's thread has handled everything sent or posted to it so far.
+// For a window of this process (on another thread) that is exact: a marker posted
+// behind the input is watched leaving the queue by a message hook. For a window of
+// another process, where no hook can be set, it is a few round trips of WM_NULL, which
+// a handler that itself answers sent messages (a nested loop, a send to another
+// thread) can let through early. False when the window is gone (as after input that
+// closed it) or its thread did not get that far in time.
 bool WaitIdle(HWND hWnd, DWORD dwTimeoutMs = 5000);
 
 // Screen contents. Pixels and screenshots are read from the whole screen (hWnd NULL)

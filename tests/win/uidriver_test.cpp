@@ -522,4 +522,55 @@ TEST(OwnDialog, IsDrivenFromASecondThread)
     EXPECT_EQ("C:\\Pelorin", dialog.m_strTyped) << "typed text reached the dialog before Enter";
 }
 
+// Handles a double-click slowly, answering messages sent to its thread meanwhile, as a
+// handler does that waits on another thread or opens a nested message loop.
+class SlowListDlg : public CDialog {
+public:
+    SlowListDlg() : CDialog(IDD_DIRECTORY) {}
+    std::atomic<bool> m_bHandled{false};
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        SetWindowText("slow dialog");
+        SendDlgItemMessage(IDC_DIR_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("[Slow]"));
+        return CDialog::OnInitDialog();
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_DIR_LIST && HIWORD(wParam) == LBN_DBLCLK) {
+            MSG msg;
+            for (int i = 0; i < 30; ++i) {
+                PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                Sleep(10);
+            }
+            m_bHandled = true;
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(OwnDialog, WaitIdleWaitsForPostedInputWhoseHandlerAnswersSentMessages)
+{
+    SlowListDlg dialog;
+    std::atomic<bool> found(false), handledAfterWait(false), waited(false);
+    std::thread driver([&] {
+        HWND hDialog = ui::WaitForWindow("slow dialog", kWindowTimeoutMs, GetCurrentProcessId(), "#32770");
+        found = hDialog != NULL;
+        if (!hDialog)
+            return;
+        ui::WaitIdle(hDialog);
+        if (ui::DoubleClickListItem(hDialog, IDC_DIR_LIST, 0)) {
+            waited = ui::WaitIdle(hDialog);
+            handledAfterWait = dialog.m_bHandled.load();
+        }
+        ui::PressEscape(hDialog);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    driver.join();
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(handledAfterWait) << "WaitIdle returned before the double-click was handled";
+}
+
 } // namespace
