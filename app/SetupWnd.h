@@ -33,6 +33,8 @@ public:
 
     HICON m_hIcon;
     const BYTE* m_pArchivePos;
+    // One past the last byte of the payload resource: the reader never passes it.
+    const BYTE* m_pArchiveEnd;
     BOOL m_bInstallDone;
     char m_szDocsDir[256];
     char m_szMacrosDir[256];
@@ -56,7 +58,14 @@ public:
     const char* CopyManuals();
     const char* CreateShortcuts(const char* pszInstallDir, int nOptions);
     const char* RegisterUninstall();
-    void ReadArchive(void* pDest, DWORD nBytes);
+    // Copies nBytes from the read cursor and advances it; FALSE (nothing copied, cursor
+    // unchanged) when fewer than nBytes remain before m_pArchiveEnd.
+    BOOL ReadArchive(void* pDest, DWORD nBytes);
+    // Extraction of the archive between m_pArchivePos and m_pArchiveEnd (ExtractPayload
+    // after it has located the resource).
+    const char* ExtractArchive();
+    // CopyManuals with the setup directory taken from the given command line.
+    const char* CopyManualsFrom(const char* pszCommandLine);
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -64,4 +73,8 @@ protected:
 
 private:
     void OnPaint();
+    // Points the archive cursor at the payload resource; FALSE when there is none.
+    BOOL LocateArchive();
+    // One step of the progress dialog, when there is one.
+    void SendProgressTick();
 };

@@ -1,0 +1,38 @@
+// The installation engine's free functions and shared texts. The operations that work on
+// the installation state are members of CSetupWnd (app/SetupWnd.h).
+#pragma once
+
+#include <windows.h>
+
+// The message buffer of the extraction and the manual copy. It holds the longest message
+// any of them formats, so a path never has to be cut to fit.
+const size_t ERROR_TEXT_SIZE = 1024;
+extern char g_szErrorText[ERROR_TEXT_SIZE];
+
+// Name of the Start-menu program group, of the uninstall subkey and its DisplayName.
+extern const char* const g_pszGroupName;
+
+// Paths of the installation live in buffers of this size; shell paths in MAX_PATH (260).
+const size_t PATH_BUFFER_SIZE = 256;
+
+// The longest installation directory (full path with its trailing backslash) whose derived
+// paths all fit PATH_BUFFER_SIZE: the longest suffix is "5&10ChannelExamples\" (20).
+const size_t MAX_INSTALL_DIR_LENGTH = PATH_BUFFER_SIZE - 1 - 20;
+
+// The folder of the running setup program, as the command line names it: the text before
+// the command line's last backslash, less a leading double quote, made a full path without
+// a trailing backslash. FALSE (and pszDir not to be read) when the conversion fails or the
+// full path does not fit nDirSize.
+BOOL GetSetupDirFromCommandLine(const char* pszCommandLine, char* pszDir, DWORD nDirSize);
+
+// Creates or replaces the shortcut file pszLink pointing at pszTarget, started in
+// pszWorkDir. A shortcut that cannot be made is passed over silently.
+void CreateShellLink(const char* pszLink, const char* pszTarget, const char* pszWorkDir);
+
+// The file-system path of a shell folder (CSIDL_*), ending in a backslash: 1, or 0 when
+// the folder has no file-system path that fits the buffer.
+int GetSpecialFolder(int nFolder, char (&szPath)[MAX_PATH]);
+
+// Formats pszFormat (one %s) with pszFirst followed by pszSecond into g_szErrorText and
+// returns it. A path too long for the buffer is cut; the message keeps its closing text.
+const char* FormatErrorText(const char* pszFormat, const char* pszFirst, const char* pszSecond = "");

@@ -1,0 +1,207 @@
+// Payload extraction: every archive entry inflated in one call into one growing block
+// and written with one write call, one progress tick per file.
+#include <cstdio>
+#include <cstring>
+
+#include <zlib.h>
+
+#include "../app/SetupWnd.h"
+#include "../ui/ProgressDlg.h"
+#include "Engine.h"
+#include "EngineText.h"
+#include "PayloadFormat.h"
+
+namespace {
+
+const char MEMORY_ERROR[] = "Memory allocation error";
+const char DECOMPRESSION_ERROR[] = "Decompression error";
+const char CREATE_ERROR_FORMAT[] = "Could not create file <%s>";
+const char WRITE_ERROR_FORMAT[] = "Could not write to file <%s>";
+
+// The decompression block: one committed region of exactly the largest entry size met so
+// far. It never shrinks, and it is released on every way out of the extraction.
+class CInflateBlock {
+public:
+    CInflateBlock() : m_pData(NULL), m_nCapacity(0) {}
+    ~CInflateBlock() { Release(); }
+    CInflateBlock(const CInflateBlock&) = delete;
+    CInflateBlock& operator=(const CInflateBlock&) = delete;
+
+    BYTE* Data() const { return m_pData; }
+
+    // Makes the block hold nSize bytes: a block large enough is kept, a smaller one is
+    // replaced. FALSE when no block could be had (a zero-byte block never can).
+    BOOL Reserve(DWORD nSize)
+    {
+        if (m_pData && m_nCapacity >= nSize)
+            return TRUE;
+        Release();
+        m_pData = static_cast<BYTE*>(VirtualAlloc(NULL, nSize, MEM_COMMIT, PAGE_READWRITE));
+        if (m_pData)
+            m_nCapacity = nSize;
+        return m_pData != NULL;
+    }
+
+    void Release()
+    {
+        if (m_pData)
+            VirtualFree(m_pData, 0, MEM_RELEASE);
+        m_pData = NULL;
+        m_nCapacity = 0;
+    }
+
+private:
+    BYTE* m_pData;
+    DWORD m_nCapacity;
+};
+
+// A run-time library stream for one file written in one piece, closed when it goes out
+// of scope. Unbuffered, so that the one write reaches the system as one write, without a
+// stream buffer to fill and flush.
+class CFileStream {
+public:
+    CFileStream(const char* pszPath, const char* pszMode) : m_pFile(std::fopen(pszPath, pszMode))
+    {
+        if (m_pFile)
+            std::setvbuf(m_pFile, NULL, _IONBF, 0);
+    }
+    ~CFileStream() { Close(); }
+    CFileStream(const CFileStream&) = delete;
+    CFileStream& operator=(const CFileStream&) = delete;
+
+    bool IsOpen() const { return m_pFile != NULL; }
+    size_t Write(const void* pData, size_t nBytes) { return std::fwrite(pData, 1, nBytes, m_pFile); }
+    void Close()
+    {
+        if (m_pFile)
+            std::fclose(m_pFile);
+        m_pFile = NULL;
+    }
+
+private:
+    FILE* m_pFile;
+};
+
+// The system directory with a trailing backslash; empty when it cannot be had or leaves
+// no room for the backslash.
+void FetchSystemDirectory(char (&szDir)[PATH_BUFFER_SIZE])
+{
+    UINT nLength = GetSystemDirectoryA(szDir, sizeof szDir);
+    if (nLength == 0 || nLength >= sizeof szDir - 1) {
+        szDir[0] = '\0';
+        return;
+    }
+    if (szDir[nLength - 1] != '\\') {
+        szDir[nLength] = '\\';
+        szDir[nLength + 1] = '\0';
+    }
+}
+
+// Whatever stands at the destination goes first, read-only or not. Nothing there is the
+// usual case and costs one call.
+void MakeRoom(const char* pszPath)
+{
+    DWORD dwAttributes = GetFileAttributesA(pszPath);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (dwAttributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(pszPath, dwAttributes & ~FILE_ATTRIBUTE_READONLY);
+    DeleteFileA(pszPath);
+}
+
+void MakeReadOnly(const char* pszPath)
+{
+    DWORD dwAttributes = GetFileAttributesA(pszPath);
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(pszPath, dwAttributes | FILE_ATTRIBUTE_READONLY);
+}
+
+} // namespace
+
+void CSetupWnd::SendProgressTick()
+{
+    if (m_pProgressDlg && m_pProgressDlg->m_hWnd)
+        ::SendMessageA(m_pProgressDlg->m_hWnd, WM_TIMER, TIMER_PROGRESS, 0);
+}
+
+const char* CSetupWnd::ExtractPayload()
+{
+    // A setup program without its payload has nothing it could unpack.
+    if (!LocateArchive())
+        return DECOMPRESSION_ERROR;
+    return ExtractArchive();
+}
+
+const char* CSetupWnd::ExtractArchive()
+{
+    char szSystemDir[PATH_BUFFER_SIZE];
+    FetchSystemDirectory(szSystemDir);
+
+    CInflateBlock block;
+    PayloadEntryHeader header;
+    char szPath[PATH_BUFFER_SIZE];
+
+    for (;;) {
+        // An archive that ends before its end record is as broken as a corrupt stream.
+        if (!ReadArchive(&header.dwDestination, sizeof header.dwDestination))
+            return DECOMPRESSION_ERROR;
+        if (header.dwDestination == DEST_END)
+            return NULL;
+        if (!ReadArchive(header.szName, sizeof header.szName) ||
+            !ReadArchive(&header.dwSize, sizeof header.dwSize) ||
+            !ReadArchive(&header.dwPackedSize, sizeof header.dwPackedSize))
+            return DECOMPRESSION_ERROR;
+        // A name field without its NUL is a damaged header, not a name.
+        if (!std::memchr(header.szName, '\0', sizeof header.szName))
+            return DECOMPRESSION_ERROR;
+
+        // So is a stream that runs past the end of the archive.
+        if (static_cast<size_t>(m_pArchiveEnd - m_pArchivePos) < header.dwPackedSize)
+            return DECOMPRESSION_ERROR;
+
+        if (!block.Reserve(header.dwSize))
+            return MEMORY_ERROR;
+        // The entry's own size is the output limit: a stream that inflates to more is broken.
+        uLongf nOutput = header.dwSize;
+        if (uncompress(block.Data(), &nOutput, m_pArchivePos, header.dwPackedSize) != Z_OK)
+            return DECOMPRESSION_ERROR;
+        m_pArchivePos += header.dwPackedSize;
+
+        const char* pszDir;
+        switch (header.dwDestination) {
+        case DEST_SYSTEM:
+            if (!szSystemDir[0])
+                return FormatErrorText(CREATE_ERROR_FORMAT, header.szName);
+            pszDir = szSystemDir;
+            break;
+        case DEST_MACROS:
+            pszDir = m_szMacrosDir;
+            break;
+        case DEST_EXAMPLES:
+            pszDir = m_szExamplesDir;
+            break;
+        default:
+            // Relative to the current directory, the installation directory.
+            pszDir = "";
+            break;
+        }
+        // A path the program cannot hold cannot be created either.
+        if (!JoinPath(szPath, pszDir, header.szName))
+            return FormatErrorText(CREATE_ERROR_FORMAT, pszDir, header.szName);
+
+        MakeRoom(szPath);
+        CFileStream file(szPath, "wb");
+        if (!file.IsOpen())
+            return FormatErrorText(CREATE_ERROR_FORMAT, szPath);
+        if (file.Write(block.Data(), nOutput) != nOutput)
+            return FormatErrorText(WRITE_ERROR_FORMAT, szPath);
+        file.Close();
+
+        SendProgressTick();
+
+        if (IsCommonControlLibrary(header.szName) && !IsWin9x())
+            DeleteFileA(szPath);
+        if (IsReadOnlyKind(header.szName))
+            MakeReadOnly(szPath);
+    }
+}

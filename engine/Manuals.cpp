@@ -1,0 +1,137 @@
+// Manual copy: every file of the medium's Docs folder, beside the setup program, is
+// streamed into the installation's Docs folder.
+#include <cstdio>
+#include <cstring>
+
+#include "../app/SetupWnd.h"
+#include "../ui/SetupDirectory.h"
+#include "Engine.h"
+#include "EngineText.h"
+
+namespace {
+
+const char MANUAL_ERROR_FORMAT[] = "Error installing documentation file <%s>";
+const char DOCS_PATTERN[] = "\\Docs\\*.*";
+const size_t COPY_BLOCK_SIZE = 3200;
+
+class CFindHandle {
+public:
+    explicit CFindHandle(HANDLE hFind) : m_hFind(hFind) {}
+    ~CFindHandle()
+    {
+        if (m_hFind != INVALID_HANDLE_VALUE)
+            FindClose(m_hFind);
+    }
+    CFindHandle(const CFindHandle&) = delete;
+    CFindHandle& operator=(const CFindHandle&) = delete;
+
+    bool IsValid() const { return m_hFind != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_hFind; }
+
+private:
+    HANDLE m_hFind;
+};
+
+class CStream {
+public:
+    CStream(const char* pszPath, const char* pszMode) : m_pFile(std::fopen(pszPath, pszMode)) {}
+    ~CStream()
+    {
+        if (m_pFile)
+            std::fclose(m_pFile);
+    }
+    CStream(const CStream&) = delete;
+    CStream& operator=(const CStream&) = delete;
+
+    FILE* Get() const { return m_pFile; }
+
+private:
+    FILE* m_pFile;
+};
+
+// Streams the source into the target through one block. FALSE when the target took fewer
+// bytes than were read; a short read counts as the end of the source.
+bool CopyStream(FILE* pSource, FILE* pTarget)
+{
+    char buffer[COPY_BLOCK_SIZE];
+    size_t nRead;
+    do {
+        nRead = std::fread(buffer, 1, sizeof buffer, pSource);
+        if (std::fwrite(buffer, 1, nRead, pTarget) != nRead)
+            return false;
+    } while (nRead == sizeof buffer);
+    return true;
+}
+
+// The setup directory followed by "\Docs\*.*"; false when it does not fit.
+bool BuildDocsPattern(const char* pszCommandLine, char (&szPattern)[PATH_BUFFER_SIZE])
+{
+    if (!GetSetupDirFromCommandLine(pszCommandLine, szPattern, sizeof szPattern))
+        return false;
+    size_t nDir = std::strlen(szPattern);
+    if (nDir + sizeof DOCS_PATTERN > sizeof szPattern)
+        return false;
+    std::memcpy(szPattern + nDir, DOCS_PATTERN, sizeof DOCS_PATTERN);
+    return true;
+}
+
+// Copies one file of the source folder into the target folder; both streams are closed
+// on return. Null, or the message naming the path that failed.
+const char* CopyManual(const char* pszSourceDir, const char* pszTargetDir, const char* pszName)
+{
+    char szSource[PATH_BUFFER_SIZE];
+    char szTarget[PATH_BUFFER_SIZE];
+    if (!JoinPath(szSource, pszSourceDir, pszName))
+        return FormatErrorText(MANUAL_ERROR_FORMAT, pszSourceDir, pszName);
+    if (!JoinPath(szTarget, pszTargetDir, pszName))
+        return FormatErrorText(MANUAL_ERROR_FORMAT, pszTargetDir, pszName);
+
+    CStream source(szSource, "rb");
+    if (!source.Get())
+        return FormatErrorText(MANUAL_ERROR_FORMAT, szSource);
+    CStream target(szTarget, "wb");
+    if (!target.Get())
+        return FormatErrorText(MANUAL_ERROR_FORMAT, szTarget);
+    if (!CopyStream(source.Get(), target.Get()))
+        return FormatErrorText(MANUAL_ERROR_FORMAT, szTarget);
+    return NULL;
+}
+
+} // namespace
+
+BOOL GetSetupDirFromCommandLine(const char* pszCommandLine, char* pszDir, DWORD nDirSize)
+{
+    CString strText = DeriveSetupDirectory(pszCommandLine);
+    DWORD nLength = GetFullPathNameA(strText, nDirSize, pszDir, NULL);
+    return nLength != 0 && nLength < nDirSize;
+}
+
+const char* CSetupWnd::CopyManuals()
+{
+    return CopyManualsFrom(GetCommandLineA());
+}
+
+const char* CSetupWnd::CopyManualsFrom(const char* pszCommandLine)
+{
+    // A setup directory that cannot be named, or is too deep for the pattern, is a search
+    // that cannot start, like a medium without Docs.
+    char szPattern[PATH_BUFFER_SIZE];
+    WIN32_FIND_DATAA found;
+    CFindHandle find(BuildDocsPattern(pszCommandLine, szPattern) ? FindFirstFileA(szPattern, &found)
+                                                                   : INVALID_HANDLE_VALUE);
+    if (!find.IsValid())
+        return FormatErrorText(MANUAL_ERROR_FORMAT, "FindFirstFile");
+    // Without its "*.*" the pattern names the source folder, with a trailing backslash.
+    szPattern[std::strlen(szPattern) - 3] = '\0';
+    const char* pszSourceDir = szPattern;
+
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        const char* pszError = CopyManual(pszSourceDir, m_szDocsDir, found.cFileName);
+        if (pszError)
+            return pszError;
+        SendProgressTick();
+    } while (FindNextFileA(find.Get(), &found));
+    return NULL;
+}

@@ -1,0 +1,171 @@
+// Shortcuts and uninstall registration: the Start-menu program group with its links, the
+// entry in the system's list of installed programs, and the desktop link.
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "../app/SetupWnd.h"
+#include "Engine.h"
+#include "EngineText.h"
+
+const char* const g_pszGroupName = "Corvane Corporation - Pelorin";
+
+namespace {
+
+const char GROUP_ERROR[] = "Error creating startup group";
+const char UNINSTALL_ERROR[] = "Error creating Uninstall Information";
+const char UNINSTALL_ROOT[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// A COM interface pointer, released when it goes out of scope.
+template <typename Interface>
+class CComRef {
+public:
+    CComRef() : m_p(NULL) {}
+    ~CComRef()
+    {
+        if (m_p)
+            m_p->Release();
+    }
+    CComRef(const CComRef&) = delete;
+    CComRef& operator=(const CComRef&) = delete;
+
+    Interface* operator->() const { return m_p; }
+    void** Out() { return reinterpret_cast<void**>(&m_p); }
+
+private:
+    Interface* m_p;
+};
+
+class CRegKey {
+public:
+    CRegKey() : m_hKey(NULL) {}
+    ~CRegKey()
+    {
+        if (m_hKey)
+            RegCloseKey(m_hKey);
+    }
+    CRegKey(const CRegKey&) = delete;
+    CRegKey& operator=(const CRegKey&) = delete;
+
+    HKEY Get() const { return m_hKey; }
+    HKEY* Out() { return &m_hKey; }
+
+private:
+    HKEY m_hKey;
+};
+
+// An item identifier list from the shell, freed with the shell's allocator.
+class CItemIdList {
+public:
+    CItemIdList() : m_pidl(NULL) {}
+    ~CItemIdList() { CoTaskMemFree(m_pidl); }
+    CItemIdList(const CItemIdList&) = delete;
+    CItemIdList& operator=(const CItemIdList&) = delete;
+
+    LPITEMIDLIST Get() const { return m_pidl; }
+    LPITEMIDLIST* Out() { return &m_pidl; }
+
+private:
+    LPITEMIDLIST m_pidl;
+};
+
+BOOL SetStringValue(HKEY hKey, const char* pszName, const char* pszText)
+{
+    // The stored length counts the terminating NUL.
+    return RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
+                          static_cast<DWORD>(lstrlenA(pszText) + 1)) == ERROR_SUCCESS;
+}
+
+// The first of the two shell folders that has a file-system path.
+BOOL GetFolderOrFallback(int nFolder, int nFallback, char (&szPath)[MAX_PATH])
+{
+    return GetSpecialFolder(nFolder, szPath) || GetSpecialFolder(nFallback, szPath);
+}
+
+} // namespace
+
+int GetSpecialFolder(int nFolder, char (&szPath)[MAX_PATH])
+{
+    CItemIdList pidl;
+    if (FAILED(SHGetSpecialFolderLocation(NULL, nFolder, pidl.Out())))
+        return 0;
+    if (!SHGetPathFromIDListA(pidl.Get(), szPath))
+        return 0;
+    size_t nLength = strnlen(szPath, sizeof szPath);
+    if (nLength == 0 || nLength >= sizeof szPath)
+        return 0;
+    if (szPath[nLength - 1] != '\\') {
+        // A folder path with no room left for its backslash is one no link name fits after.
+        if (nLength + 1 >= sizeof szPath)
+            return 0;
+        szPath[nLength] = '\\';
+        szPath[nLength + 1] = '\0';
+    }
+    return 1;
+}
+
+void CreateShellLink(const char* pszLink, const char* pszTarget, const char* pszWorkDir)
+{
+    CComRef<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())))
+        return;
+    CComRef<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out())))
+        return;
+    link->SetPath(pszTarget);
+    link->SetWorkingDirectory(pszWorkDir);
+    WCHAR wszLink[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, pszLink, -1, wszLink, MAX_PATH) == 0)
+        return;
+    file->Save(wszLink, TRUE);
+}
+
+const char* CSetupWnd::RegisterUninstall()
+{
+    CRegKey uninstall;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_ROOT, 0, KEY_ALL_ACCESS, uninstall.Out()) != ERROR_SUCCESS)
+        return UNINSTALL_ERROR;
+    CRegKey product;
+    if (RegCreateKeyA(uninstall.Get(), g_pszGroupName, product.Out()) != ERROR_SUCCESS)
+        return UNINSTALL_ERROR;
+    if (!SetStringValue(product.Get(), "DisplayName", g_pszGroupName))
+        return UNINSTALL_ERROR;
+    if (!SetStringValue(product.Get(), "UninstallString", m_strUninstallCmd))
+        return UNINSTALL_ERROR;
+    return NULL;
+}
+
+const char* CSetupWnd::CreateShortcuts(const char* pszInstallDir, int nOptions)
+{
+    char szFolder[MAX_PATH];
+    if (!GetFolderOrFallback(CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, szFolder))
+        return GROUP_ERROR;
+    m_strGroupDir = CString(szFolder) + g_pszGroupName;
+    CreateDirectoryA(m_strGroupDir, NULL);
+
+    // A link path that does not fit its buffer is a group that cannot be made.
+    char szLink[MAX_PATH];
+    if (nOptions & OPTION_MANUALS) {
+        if (!JoinPath(szLink, m_strGroupDir, "\\Manuals.lnk"))
+            return GROUP_ERROR;
+        CreateShellLink(szLink, m_strManualPdf, m_szDocsDir);
+    }
+    if (nOptions & OPTION_APPLICATION) {
+        if (!JoinPath(szLink, m_strGroupDir, "\\Pelorin.lnk"))
+            return GROUP_ERROR;
+        CreateShellLink(szLink, m_strAppExe, pszInstallDir);
+    }
+    if (!(nOptions & OPTION_NEEDS_DIRECTORY))
+        return NULL;
+
+    if (RegisterUninstall())
+        return UNINSTALL_ERROR;
+    if (!(nOptions & OPTION_APPLICATION))
+        return NULL;
+
+    if (!GetFolderOrFallback(CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY, szFolder))
+        return GROUP_ERROR;
+    if (!JoinPath(szLink, szFolder, "Pelorin.lnk"))
+        return GROUP_ERROR;
+    CreateShellLink(szLink, m_strAppExe, pszInstallDir);
+    return NULL;
+}
