@@ -10,21 +10,55 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
 set(SETUP_SYSTEM_LIBS comctl32 ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 kernel32)
 
-# The payload archive embedded as RT_RCDATA 127. Until a vendor names one, the archive
-# holding only the end record is embedded.
-set(SETUP_PAYLOAD "${CMAKE_SOURCE_DIR}/res/empty-payload.bin" CACHE FILEPATH "Payload archive embedded in Setup.exe")
+# The payload archive embedded as RT_RCDATA 127: the archive a vendor names with
+# -DSETUP_PAYLOAD=FILE, otherwise the demo payload that demo/sources.cmake builds with the
+# host payload tool (from SETUP_HOST_TOOLS, which scripts/build.sh passes). Without that
+# tool, the archive holding only the end record. demo/sources.cmake also lays out the demo
+# medium (Docs\, AcroRead\Setup.exe) beside Setup.exe.
+set(SETUP_PAYLOAD_HELP "Payload archive embedded in Setup.exe (empty: the demo payload)")
+get_property(payload_help CACHE SETUP_PAYLOAD PROPERTY HELPSTRING)
+if(payload_help STREQUAL "Payload archive embedded in Setup.exe"
+   AND SETUP_PAYLOAD STREQUAL "${CMAKE_SOURCE_DIR}/res/empty-payload.bin")
+    # A tree configured when the empty archive was the default follows the new default.
+    set(SETUP_PAYLOAD "" CACHE FILEPATH "${SETUP_PAYLOAD_HELP}" FORCE)
+endif()
+set(SETUP_PAYLOAD "" CACHE FILEPATH "${SETUP_PAYLOAD_HELP}")
+set(SETUP_HOST_TOOLS "" CACHE PATH "Build tree of the host tools (the payload tool)")
+set(SETUP_PAYLOAD_TOOL "")
+if(SETUP_HOST_TOOLS)
+    set(SETUP_PAYLOAD_TOOL ${SETUP_HOST_TOOLS}/tools/payload/payload)
+endif()
+include(${CMAKE_SOURCE_DIR}/demo/sources.cmake)
+if(SETUP_PAYLOAD)
+    set(SETUP_PAYLOAD_FILE ${SETUP_PAYLOAD})
+elseif(TARGET demo_payload)
+    set(SETUP_PAYLOAD_FILE ${DEMO_PAYLOAD})
+else()
+    message(STATUS "No payload tool at '${SETUP_PAYLOAD_TOOL}' (set SETUP_HOST_TOOLS to the host build): "
+                   "Setup.exe embeds res/empty-payload.bin instead of the demo payload")
+    set(SETUP_PAYLOAD_FILE ${CMAKE_SOURCE_DIR}/res/empty-payload.bin)
+endif()
 set(PAYLOAD_RC ${CMAKE_BINARY_DIR}/payload.rc)
-file(WRITE ${PAYLOAD_RC}.in "#include <winresrc.h>\n#include \"resource.h\"\nLANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\nIDR_PAYLOAD RCDATA \"@SETUP_PAYLOAD@\"\n")
+file(WRITE ${PAYLOAD_RC}.in "#include <winresrc.h>\n#include \"resource.h\"\nLANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\nIDR_PAYLOAD RCDATA \"@SETUP_PAYLOAD_FILE@\"\n")
 configure_file(${PAYLOAD_RC}.in ${PAYLOAD_RC} @ONLY)
 
 file(GLOB SETUP_ARTWORK ${CMAKE_SOURCE_DIR}/res/*.bmp ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.rc)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Setup.rc PROPERTIES OBJECT_DEPENDS "${SETUP_ARTWORK}")
-set_source_files_properties(${PAYLOAD_RC} PROPERTIES OBJECT_DEPENDS "${SETUP_PAYLOAD}")
+set_source_files_properties(${PAYLOAD_RC} PROPERTIES OBJECT_DEPENDS "${SETUP_PAYLOAD_FILE}")
 
 add_library(setup_resources OBJECT res/Setup.rc)
 target_include_directories(setup_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
 add_library(setup_payload OBJECT ${PAYLOAD_RC})
 target_include_directories(setup_payload PRIVATE ${CMAKE_SOURCE_DIR}/res)
+if(SETUP_PAYLOAD_FILE STREQUAL DEMO_PAYLOAD)
+    add_dependencies(setup_payload demo_payload)
+endif()
+# The archive inside the built Setup.exe is the one chosen, whole and sound.
+if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL})
+    add_test(NAME payload_embedded
+        COMMAND ${CMAKE_COMMAND} -DTOOL=${SETUP_PAYLOAD_TOOL} -DSETUP_EXE=${CMAKE_BINARY_DIR}/bin/Setup.exe
+                -DARCHIVE=${SETUP_PAYLOAD_FILE} -P ${CMAKE_SOURCE_DIR}/demo/check-embedded-payload.cmake)
+endif()
 
 add_library(framework STATIC ${FRAMEWORK_PORTABLE_SOURCES} ${FRAMEWORK_WIN32_SOURCES})
 target_include_directories(framework PUBLIC ${CMAKE_SOURCE_DIR})
