@@ -9,6 +9,7 @@ packages=(
     googletest libgtest-dev zlib1g-dev
     wine wine32:i386 wine64 xvfb xauth
     liblnk-utils imagemagick
+    clang libclang-rt-14-dev
 )
 
 missing=()
