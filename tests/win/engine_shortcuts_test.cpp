@@ -204,12 +204,25 @@ private:
     std::string m_strSaved;
 };
 
+// Wine hands every link saved in the Start menu or on the desktop to winemenubuilder,
+// which writes menu entries into the host user's home and holds on to the link's target
+// folder. The tests' links stay inside the prefix: the prefix's override disables it.
+void KeepLinksInsideThePrefix()
+{
+    HKEY hKey;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", &hKey) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hKey, "winemenubuilder.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    RegCloseKey(hKey);
+}
+
 // --- the fixture -----------------------------------------------------------------
 
 class ShortcutsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        KeepLinksInsideThePrefix();
         m_strCommonGroup = Folder(CSIDL_COMMON_PROGRAMS) + g_pszGroupName;
         m_strUserGroup = Folder(CSIDL_PROGRAMS) + g_pszGroupName;
         m_strCommonDesktopLink = Folder(CSIDL_COMMON_DESKTOPDIRECTORY) + "Pelorin.lnk";
