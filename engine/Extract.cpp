@@ -9,6 +9,7 @@
 #include "../ui/ProgressDlg.h"
 #include "Engine.h"
 #include "EngineText.h"
+#include "FileStream.h"
 #include "PayloadFormat.h"
 
 namespace {
@@ -53,33 +54,6 @@ public:
 private:
     BYTE* m_pData;
     DWORD m_nCapacity;
-};
-
-// A run-time library stream for one file written in one piece, closed when it goes out
-// of scope. Unbuffered, so that the one write reaches the system as one write, without a
-// stream buffer to fill and flush.
-class CFileStream {
-public:
-    CFileStream(const char* pszPath, const char* pszMode) : m_pFile(std::fopen(pszPath, pszMode))
-    {
-        if (m_pFile)
-            std::setvbuf(m_pFile, NULL, _IONBF, 0);
-    }
-    ~CFileStream() { Close(); }
-    CFileStream(const CFileStream&) = delete;
-    CFileStream& operator=(const CFileStream&) = delete;
-
-    bool IsOpen() const { return m_pFile != NULL; }
-    size_t Write(const void* pData, size_t nBytes) { return std::fwrite(pData, 1, nBytes, m_pFile); }
-    void Close()
-    {
-        if (m_pFile)
-            std::fclose(m_pFile);
-        m_pFile = NULL;
-    }
-
-private:
-    FILE* m_pFile;
 };
 
 // The system directory with a trailing backslash; empty when it cannot be had or leaves
@@ -193,7 +167,10 @@ const char* CSetupWnd::ExtractArchive()
         CFileStream file(szPath, "wb");
         if (!file.IsOpen())
             return FormatErrorText(CREATE_ERROR_FORMAT, szPath);
-        if (file.Write(block.Data(), nOutput) != nOutput)
+        // The file goes out in one piece: unbuffered, the one write reaches the system as
+        // one write, without a stream buffer to fill and flush at the close.
+        std::setvbuf(file.Get(), NULL, _IONBF, 0);
+        if (std::fwrite(block.Data(), 1, nOutput, file.Get()) != nOutput)
             return FormatErrorText(WRITE_ERROR_FORMAT, szPath);
         file.Close();
 

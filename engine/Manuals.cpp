@@ -7,6 +7,7 @@
 #include "../ui/SetupDirectory.h"
 #include "Engine.h"
 #include "EngineText.h"
+#include "FileStream.h"
 
 namespace {
 
@@ -30,23 +31,6 @@ public:
 
 private:
     HANDLE m_hFind;
-};
-
-class CStream {
-public:
-    CStream(const char* pszPath, const char* pszMode) : m_pFile(std::fopen(pszPath, pszMode)) {}
-    ~CStream()
-    {
-        if (m_pFile)
-            std::fclose(m_pFile);
-    }
-    CStream(const CStream&) = delete;
-    CStream& operator=(const CStream&) = delete;
-
-    FILE* Get() const { return m_pFile; }
-
-private:
-    FILE* m_pFile;
 };
 
 // Streams the source into the target through one block. FALSE when the target took fewer
@@ -86,11 +70,11 @@ const char* CopyManual(const char* pszSourceDir, const char* pszTargetDir, const
     if (!JoinPath(szTarget, pszTargetDir, pszName))
         return FormatErrorText(MANUAL_ERROR_FORMAT, pszTargetDir, pszName);
 
-    CStream source(szSource, "rb");
-    if (!source.Get())
+    CFileStream source(szSource, "rb");
+    if (!source.IsOpen())
         return FormatErrorText(MANUAL_ERROR_FORMAT, szSource);
-    CStream target(szTarget, "wb");
-    if (!target.Get())
+    CFileStream target(szTarget, "wb");
+    if (!target.IsOpen())
         return FormatErrorText(MANUAL_ERROR_FORMAT, szTarget);
     if (!CopyStream(source.Get(), target.Get()))
         return FormatErrorText(MANUAL_ERROR_FORMAT, szTarget);
