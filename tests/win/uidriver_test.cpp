@@ -303,6 +303,18 @@ TEST_F(TargetDialog, TypingReplacesTheTextAndNotifiesOnce)
     EXPECT_TRUE(ui::WaitForTitle(m_hDialog, "edit changed 2: ", 5000)) << ui::Text(m_hDialog);
 }
 
+TEST_F(TargetDialog, TypingIntoAMultiLineEditNotifiesOnce)
+{
+    StartDirectory();
+    const int IDC_TARGET_NOTES = 2000;
+    ASSERT_TRUE(ui::TypeText(m_hDialog, IDC_TARGET_NOTES, "first\r\nsecond"));
+    EXPECT_TRUE(ui::WaitIdle(m_hDialog));
+    EXPECT_EQ("first\r\nsecond", ui::ControlText(m_hDialog, IDC_TARGET_NOTES));
+    EXPECT_TRUE(ui::WaitForTitle(m_hDialog, "notes changed 1: first\r\nsecond", 5000)) << ui::Text(m_hDialog);
+    ASSERT_TRUE(ui::TypeText(m_hDialog, IDC_TARGET_NOTES, "third"));
+    EXPECT_TRUE(ui::WaitForTitle(m_hDialog, "notes changed 2: third", 5000)) << ui::Text(m_hDialog);
+}
+
 TEST_F(TargetDialog, DoubleClickOnAListItemArrivesAsNotification)
 {
     StartDirectory();

@@ -2,8 +2,8 @@
 // modally; the process exit code is the dialog's result.
 //
 // "directory" (the default) shows the directory chooser's template with a known edit
-// text, list and drive list; the title reports each double-click, drive change and edit
-// change, so that a test sees the notification arrive. "options" shows the options
+// text, list and drive list, plus a multi-line edit (id 2000); the title reports each
+// double-click, drive change and edit change, so that a test sees the notification arrive. "options" shows the options
 // template with known check states, one box disabled and the Back button hidden; OK
 // ends with IDOK plus a bit per ticked box (0x10, 0x20, 0x40).
 // The dialog background is painted in TARGET_BACKGROUND, a colour a screenshot can find.
@@ -18,6 +18,7 @@
 namespace {
 
 const COLORREF TARGET_BACKGROUND = RGB(32, 128, 192);
+const int IDC_TARGET_NOTES = 2000;  // the multi-line edit the target adds
 
 // Owns a GDI brush.
 class Brush {
@@ -90,6 +91,18 @@ private:
         for (const char* pszDrive : apszDrives)
             SendDlgItemMessage(IDC_DRIVE_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszDrive));
         SendDlgItemMessage(IDC_DRIVE_COMBO, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("[-d-]"));
+        AddMultiLineEdit();
+    }
+
+    // No template has a writable multi-line edit; one is added below the buttons, where
+    // the template leaves the dialog empty down to y = 90 units.
+    void AddMultiLineEdit()
+    {
+        RECT rc = {160, 45, 50, 40};  // x, y, width, height in dialog units
+        MapDialogRect(m_hWnd, &rc);
+        CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE, rc.left, rc.top,
+                        rc.right, rc.bottom, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TARGET_NOTES)),
+                        AfxGetInstanceHandle(), NULL);
     }
 
     void FillOptions()
@@ -116,12 +129,18 @@ private:
             SetWindowText(("double-clicked " + SelectedItem(IDC_DIR_LIST, LB_GETCURSEL, LB_GETTEXT)).c_str());
         else if (nID == IDC_DRIVE_COMBO && nCode == CBN_SELCHANGE)
             SetWindowText(("drive " + SelectedItem(IDC_DRIVE_COMBO, CB_GETCURSEL, CB_GETLBTEXT)).c_str());
-        else if (nID == IDC_DIR_EDIT && nCode == EN_CHANGE) {
-            ++m_nEditChanges;
-            char szCount[16];
-            std::snprintf(szCount, sizeof szCount, "%d", m_nEditChanges);
-            SetWindowText(("edit changed " + std::string(szCount) + ": " + GetDlgItemText(IDC_DIR_EDIT).GetString()).c_str());
-        }
+        else if ((nID == IDC_DIR_EDIT || nID == IDC_TARGET_NOTES) && nCode == EN_CHANGE)
+            ReportEditChange(nID);
+    }
+
+    void ReportEditChange(int nID)
+    {
+        int& nChanges = nID == IDC_DIR_EDIT ? m_nEditChanges : m_nNotesChanges;
+        ++nChanges;
+        char szCount[16];
+        std::snprintf(szCount, sizeof szCount, "%d", nChanges);
+        SetWindowText((std::string(nID == IDC_DIR_EDIT ? "edit" : "notes") + " changed " + szCount + ": " +
+                       GetDlgItemText(nID).GetString()).c_str());
     }
 
     std::string SelectedItem(int nID, UINT getSel, UINT getText)
@@ -139,6 +158,7 @@ private:
 
     Brush m_background;
     int m_nEditChanges = 0;
+    int m_nNotesChanges = 0;
     bool m_bReporting = false;
 };
 
