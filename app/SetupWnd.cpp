@@ -5,6 +5,7 @@
 BOOL g_bAutorun = FALSE;
 
 CSetupWnd::CSetupWnd()
+    : m_hIcon(NULL), m_pArchivePos(NULL), m_pArchiveEnd(NULL), m_szDocsDir(), m_szMacrosDir(), m_szExamplesDir(), m_nOptions(0)
 {
     // The shell-link objects of the shortcuts are created on this thread.
     CoInitialize(NULL);

@@ -26,6 +26,10 @@ extern BOOL g_bAutorun;
 // TRUE on Windows 95 and 98 only.
 BOOL IsWin9x();
 
+// Starts a program with its own name as the whole command line and waits for its end;
+// a program that cannot be started is passed over.
+void RunProgramAndWait(const char* pszProgram);
+
 class CSetupWnd : public CWnd {
 public:
     CSetupWnd();
@@ -50,6 +54,9 @@ public:
     // Installation sequence (the first WM_TIMER) and completion hand-over.
     void RunSequence(UINT_PTR nIDEvent);
     void OnSetupFinished();
+    BOOL DoInstallationWork(BOOL bWithDirectory, const char* pszPath, CString& strMessageText,
+                            const char** ppszError);
+    void DestroyProgressDialog();
 
     // Installation engine.
     int PrepareInstallDir(const char* pszPath, int nOptions);

@@ -4,5 +4,6 @@ set(APP_WIN32_SOURCES
     app/SetupWnd.cpp
     app/IsWin9x.cpp
     app/RestartWindows.cpp
-    app/Pending.cpp)
+    app/RunSequence.cpp
+    app/SetupFinished.cpp)
 set(APP_MAIN_SOURCES app/SetupApp.cpp framework/WinMain.cpp)

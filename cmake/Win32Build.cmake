@@ -82,7 +82,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 # Tests run in a throwaway Wine prefix of this build tree, never in the user's own.
 set(SETUP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)
     include(${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)
@@ -96,6 +96,18 @@ foreach(source ${TEST_PROGRAM_SOURCES})
     target_link_libraries(${name} PRIVATE setup_core)
     list(APPEND TEST_PROGRAMS ${name})
 endforeach()
+
+# Console programs that drive the setup program for script-level tests (one .cpp each).
+file(GLOB TEST_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/drivers/*.cpp)
+if(TARGET uidriver)
+    foreach(source ${TEST_DRIVER_SOURCES})
+        get_filename_component(name ${source} NAME_WE)
+        add_executable(${name} ${source})
+        target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+        target_link_libraries(${name} PRIVATE uidriver)
+        list(APPEND TEST_PROGRAMS ${name})
+    endforeach()
+endif()
 
 # One test executable per tests/win/*_test.cpp: one Wine process runs all its cases.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
@@ -111,3 +123,11 @@ foreach(source ${WIN_TEST_SOURCES})
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 900)
 endforeach()
+
+# The restart at exit ends every process of a prefix: it gets a prefix of its own.
+if(TARGET uidriver)
+    add_test(NAME restart_test
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/restart_test.sh ${CMAKE_BINARY_DIR}/bin
+                     ${CMAKE_BINARY_DIR}/prefixes/restart)
+    set_tests_properties(restart_test PROPERTIES TIMEOUT 900)
+endif()

@@ -5,12 +5,15 @@
 # get frames and captions under a bare X server and screenshots show them.
 set -euo pipefail
 prefix=$1
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts; no winemenubuilder, which would mirror every shortcut the
+# setup program makes into the host's own desktop menus.
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [[ ! -f "$prefix/system.reg" ]]; then
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d "" /f >/dev/null 2>&1
     wineserver -w
 fi
 # Wine's long-lived helper processes inherit the output of whoever starts them first:

@@ -1,0 +1,28 @@
+// The completion hand-over: WM_SETUP_FINISHED after a successful installation.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "../res/resource.h"
+#include "../ui/MessageDlg.h"
+#include "SetupWnd.h"
+
+void CSetupWnd::OnSetupFinished()
+{
+    DestroyProgressDialog();
+
+    CMessageDlg messageDlg(this);
+    messageDlg.m_strTitle.LoadString(IDS_TITLE_COMPLETE);
+    messageDlg.m_strText.LoadString(IDS_SUPPORT_TEXT);
+    messageDlg.m_bTwoButtons = FALSE;
+    messageDlg.m_bNextBack = FALSE;
+
+    if ((m_nOptions & OPTION_NEEDS_DIRECTORY) && !g_bAutorun)
+        messageDlg.DoModal();
+    if (m_nOptions & OPTION_NEEDS_DIRECTORY)
+        ShellExecuteA(m_hWnd, NULL, m_strGroupDir, NULL, NULL, SW_SHOWNORMAL);
+
+    DestroyWindow();
+
+    if ((m_nOptions & OPTION_READER) && !m_strReaderSetup.IsEmpty())
+        RunProgramAndWait(m_strReaderSetup);
+}

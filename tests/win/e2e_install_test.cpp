@@ -1,0 +1,582 @@
+// Whole installations: the built Setup.exe started as a user starts it, driven page by
+// page through the UI driver, and the machine inspected afterwards (files, the system
+// directory, shortcuts, the uninstall entry, processes started). Scenarios run one after
+// another in the test prefix; each installs into a directory of its own and starts from
+// a machine without a program group, desktop link or uninstall entry.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "framework/String.h"
+#include "res/resource.h"
+#include "uidriver/UiDriver.h"
+
+namespace {
+
+using uidriver::ControlText;
+using uidriver::WaitForWindow;
+
+const DWORD PAGE_MS = 30000;
+// The completion message follows the 30-second slideshow.
+const DWORD COMPLETION_MS = 90000;
+const char PROGRAM_GROUP[] = "Corvane Corporation - Pelorin";
+const char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane Corporation - Pelorin";
+
+std::string SpecialFolder(int csidl)
+{
+    char szPath[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(NULL, szPath, csidl, FALSE);
+    return szPath;
+}
+
+std::string SystemDirectory()
+{
+    char szPath[MAX_PATH] = "";
+    GetSystemDirectoryA(szPath, sizeof szPath);
+    return szPath;
+}
+
+std::string WindowsDirectory()
+{
+    char szPath[MAX_PATH] = "";
+    GetWindowsDirectoryA(szPath, sizeof szPath);
+    return szPath;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileText(const std::string& path)
+{
+    std::string text;
+    FILE* pFile = std::fopen(path.c_str(), "rb");
+    if (!pFile)
+        return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pFile)) > 0)
+        text.append(buffer, n);
+    std::fclose(pFile);
+    return text;
+}
+
+bool ReadUninstallValue(const char* pszName, std::string* pValue)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    char szValue[1024];
+    DWORD cbValue = sizeof szValue;
+    DWORD dwType = 0;
+    LONG result = RegQueryValueExA(hKey, pszName, NULL, &dwType, reinterpret_cast<BYTE*>(szValue), &cbValue);
+    RegCloseKey(hKey);
+    if (result != ERROR_SUCCESS || dwType != REG_SZ)
+        return false;
+    pValue->assign(szValue, cbValue > 0 ? cbValue - 1 : 0);
+    return true;
+}
+
+void DeleteTree(const std::string& path)
+{
+    // SHFileOperation wants a double-NUL-terminated list.
+    std::string from = path + '\0';
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&op);
+}
+
+std::string GroupDir()
+{
+    return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + PROGRAM_GROUP;
+}
+
+std::string DesktopLink()
+{
+    return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Pelorin.lnk";
+}
+
+std::string ScreenshotPath(const std::string& name)
+{
+    std::string dir = uidriver::ModuleDirectory() + "..\\screenshots\\";
+    CreateDirectoryA(dir.c_str(), NULL);
+    return dir + "e2e-" + name + ".png";
+}
+
+// Closes every visible top-level window titled pszTitle (the program group's folder
+// window the hand-over opens), so that a later scenario sees its own.
+void CloseWindowsTitled(const char* pszTitle)
+{
+    HWND hWnd;
+    while ((hWnd = FindWindowA(NULL, pszTitle)) != NULL) {
+        PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        uidriver::WaitWindowGone(hWnd, 5000);
+        if (IsWindow(hWnd))
+            break;
+    }
+}
+
+// One run of the setup program.
+class SetupRun {
+public:
+    explicit SetupRun(const std::string& args, const std::string& exe = uidriver::ModuleDirectory() + "Setup.exe")
+        : m_process(uidriver::Launch(exe, args))
+    {
+    }
+
+    // The page titled pszTitle; fails the test when it does not come.
+    HWND Page(const char* pszTitle, DWORD dwTimeoutMs = PAGE_MS)
+    {
+        HWND hPage = WaitForWindow(pszTitle, dwTimeoutMs, m_process.Id(), "#32770");
+        EXPECT_TRUE(hPage != NULL) << "no page titled \"" << pszTitle << "\"";
+        if (hPage)
+            uidriver::WaitIdle(hPage);
+        return hPage;
+    }
+
+    // The untitled progress dialog.
+    HWND ProgressDialog() { return WaitForWindow("", PAGE_MS, m_process.Id(), "#32770"); }
+
+    DWORD ExitCode(DWORD dwTimeoutMs = 90000) { return m_process.WaitExit(dwTimeoutMs); }
+    uidriver::Process& Process() { return m_process; }
+
+    // Welcome, agreement and options pages, leaving the option boxes as given.
+    void ThroughOptions(bool bApplication, bool bManuals, bool bReader)
+    {
+        uidriver::Click(Page("Welcome..."), IDOK);
+        uidriver::Click(Page("License Agreement"), IDOK);
+        HWND hOptions = Page("Select Option");
+        uidriver::SetCheck(hOptions, IDC_OPT_APPLICATION, bApplication);
+        uidriver::SetCheck(hOptions, IDC_OPT_MANUALS, bManuals);
+        uidriver::SetCheck(hOptions, IDC_OPT_READER, bReader);
+        uidriver::Click(hOptions, IDOK);
+    }
+
+    // The chooser with a typed directory, then the confirmation; returns the
+    // confirmation's text.
+    std::string ChooseAndConfirm(const std::string& directory)
+    {
+        HWND hChooser = Page("Select Installation Directory");
+        uidriver::TypeText(hChooser, IDC_DIR_EDIT, directory);
+        uidriver::Click(hChooser, IDOK);
+        HWND hConfirm = Page("Attention...");
+        std::string text = hConfirm ? ControlText(hConfirm, IDC_TEXT) : "";
+        uidriver::Click(hConfirm, IDOK);
+        return text;
+    }
+
+private:
+    uidriver::Process m_process;
+};
+
+class Installation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteTree(GroupDir());
+        DeleteFileA(DesktopLink().c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+        DeleteFileA((WindowsDirectory() + "\\axdist-ran.log").c_str());
+        DeleteFileA((WindowsDirectory() + "\\acroread-ran.log").c_str());
+    }
+    void TearDown() override { CloseWindowsTitled(PROGRAM_GROUP); }
+};
+
+TEST_F(Installation, TypicalInstallationToCompletion)
+{
+    const std::string dir = "C:\\E2E\\Typical";
+    DeleteTree(dir);
+    SetupRun setup("");
+
+    HWND hWelcome = setup.Page("Welcome...");
+    ASSERT_TRUE(hWelcome);
+    // The backdrop stands behind the pages: its first band at the top of the screen,
+    // its last at the bottom (the window's sunken edge is 2 pixels).
+    EXPECT_EQ(RGB(63, 63, 63), uidriver::ScreenPixel(20, 4));
+    EXPECT_EQ(RGB(0, 190, 190), uidriver::ScreenPixel(20, 762));
+    uidriver::SaveScreenshot(ScreenshotPath("1-welcome"));
+    EXPECT_EQ("OK", ControlText(hWelcome, IDOK));
+    EXPECT_EQ("Cancel", ControlText(hWelcome, IDCANCEL));
+    uidriver::Click(hWelcome, IDOK);
+
+    HWND hAgreement = setup.Page("License Agreement");
+    uidriver::SaveScreenshot(ScreenshotPath("2-agreement"));
+    uidriver::Click(hAgreement, IDOK);
+
+    HWND hOptions = setup.Page("Select Option");
+    EXPECT_TRUE(uidriver::IsChecked(hOptions, IDC_OPT_APPLICATION));
+    EXPECT_TRUE(uidriver::IsChecked(hOptions, IDC_OPT_MANUALS)) << "Docs\\Index.pdf is on the medium";
+    EXPECT_FALSE(uidriver::IsChecked(hOptions, IDC_OPT_READER));
+    EXPECT_TRUE(uidriver::IsEnabled(hOptions, IDC_OPT_READER)) << "AcroRead\\Setup.exe is on the medium";
+    uidriver::SaveScreenshot(ScreenshotPath("3-options"));
+    uidriver::Click(hOptions, IDOK);
+
+    HWND hChooser = setup.Page("Select Installation Directory");
+    EXPECT_EQ("C:\\Pelorin\\", ControlText(hChooser, IDC_DIR_EDIT));
+    uidriver::TypeText(hChooser, IDC_DIR_EDIT, dir);
+    uidriver::SaveScreenshot(ScreenshotPath("4-directory"));
+    uidriver::Click(hChooser, IDOK);
+
+    HWND hConfirm = setup.Page("Attention...");
+    EXPECT_EQ("The directory you selected for installation is:\n\n<C:\\E2E\\Typical>\n\nSelect 'Next' to confirm "
+              "you want the\ninstallation to begin in this directory.",
+              ControlText(hConfirm, IDC_TEXT));
+    EXPECT_EQ("Next >>>", ControlText(hConfirm, IDOK));
+    EXPECT_EQ("<<< Back", ControlText(hConfirm, IDCANCEL));
+    uidriver::SaveScreenshot(ScreenshotPath("5-confirm"));
+    uidriver::Click(hConfirm, IDOK);
+
+    HWND hProgress = setup.ProgressDialog();
+    ASSERT_TRUE(hProgress) << "no progress dialog";
+    auto progressSeen = std::chrono::steady_clock::now();
+    Sleep(2000);
+    uidriver::SaveScreenshot(ScreenshotPath("6-progress"));
+
+    HWND hComplete = setup.Page("Installation Complete...", COMPLETION_MS);
+    ASSERT_TRUE(hComplete);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - progressSeen).count();
+    // The driver saw the progress dialog a little after it appeared, so the true interval
+    // is at least this long.
+    EXPECT_GE(seconds, 29.8) << "the hand-over came before the 30 seconds of the slideshow";
+    EXPECT_FALSE(IsWindow(hProgress)) << "the progress dialog is gone before the completion message";
+    EXPECT_FALSE(uidriver::IsVisible(hComplete, IDCANCEL));
+    EXPECT_EQ("OK", ControlText(hComplete, IDOK));
+    uidriver::SaveScreenshot(ScreenshotPath("7-complete"));
+    uidriver::Click(hComplete, IDOK);
+
+    // The program group's folder is opened in the shell.
+    HWND hFolder = WaitForWindow(PROGRAM_GROUP, 20000);
+    EXPECT_TRUE(hFolder != NULL) << "the program group's folder was not opened";
+    EXPECT_EQ(0u, setup.ExitCode());
+
+    for (const char* name : {"Varnix.exe", "Varnix.tlb", "Varnix.hlp", "Varnix.cnt", "BraxAbs.dll", "BraxAcq.dll",
+                             "BraxAlg.dll", "DataDependentJitter1.bxd", "TimingJitter1.bxd", "AmplitudeNoise1.bxd"})
+        EXPECT_TRUE(Exists(dir + "\\" + name)) << name;
+    EXPECT_TRUE(Exists(SystemDirectory() + "\\BraxDel.dll"));
+    EXPECT_FALSE(Exists(dir + "\\BraxDel.dll"));
+    EXPECT_FALSE(Exists(dir + "\\Axdist.exe")) << "the redistributable installer is never left behind";
+    EXPECT_FALSE(Exists(dir + "\\Comctl32.dll")) << "kept on Windows 95/98 only";
+    EXPECT_FALSE(Exists(dir + "\\Comdlg32.dll"));
+    EXPECT_FALSE(Exists(WindowsDirectory() + "\\axdist-ran.log")) << "run on Windows 95/98 only";
+    EXPECT_TRUE(Exists(dir + "\\ChmMacros"));
+    EXPECT_TRUE(Exists(dir + "\\5&10ChannelExamples"));
+    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf"));
+
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+    std::string value;
+    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
+    EXPECT_EQ(PROGRAM_GROUP, value);
+    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
+    EXPECT_EQ("Rundll32.exe BraxDel.dll,Remove \"C:\\E2E\\Typical\\\"", value);
+}
+
+// --- The ways through the pages ---------------------------------------------------
+
+TEST_F(Installation, CancelOnTheWelcomeEndsWithoutInstalling)
+{
+    SetupRun setup("");
+    uidriver::Click(setup.Page("Welcome..."), IDCANCEL);
+    EXPECT_EQ(0u, setup.ExitCode(20000));
+    EXPECT_FALSE(Exists(GroupDir()));
+}
+
+TEST_F(Installation, NoOnTheAgreementEndsWithoutInstalling)
+{
+    SetupRun setup("");
+    uidriver::Click(setup.Page("Welcome..."), IDOK);
+    uidriver::Click(setup.Page("License Agreement"), IDCANCEL);
+    EXPECT_EQ(0u, setup.ExitCode(20000));
+    EXPECT_FALSE(Exists(GroupDir()));
+}
+
+TEST_F(Installation, BackAndForthKeepsOrRestoresWhatEachPageShould)
+{
+    CString strAgreement;
+    ASSERT_TRUE(strAgreement.LoadString(IDS_AGREEMENT_TEXT));
+    CString strNoOption;
+    ASSERT_TRUE(strNoOption.LoadString(IDS_ERR_NO_OPTION));
+    SetupRun setup("");
+    uidriver::Click(setup.Page("Welcome..."), IDOK);
+    HWND hAgreement = setup.Page("License Agreement");
+    EXPECT_EQ(strAgreement.GetString(), ControlText(hAgreement, IDC_AGREEMENT_EDIT));
+    uidriver::Click(hAgreement, IDOK);
+
+    // Back on the options page: the agreement again, its text loaded anew.
+    uidriver::Click(setup.Page("Select Option"), IDCANCEL);
+    uidriver::WaitWindowGone(hAgreement, 5000);
+    hAgreement = setup.Page("License Agreement");
+    EXPECT_EQ(strAgreement.GetString(), ControlText(hAgreement, IDC_AGREEMENT_EDIT));
+    uidriver::Click(hAgreement, IDOK);
+
+    // An empty choice is refused in a message box captioned with the program's name.
+    HWND hOptions = setup.Page("Select Option");
+    uidriver::SetCheck(hOptions, IDC_OPT_APPLICATION, false);
+    uidriver::SetCheck(hOptions, IDC_OPT_MANUALS, false);
+    uidriver::SetCheck(hOptions, IDC_OPT_READER, false);
+    uidriver::Click(hOptions, IDOK);
+    HWND hRefusal = setup.Page("Setup");
+    ASSERT_TRUE(hRefusal);
+    uidriver::SaveScreenshot(ScreenshotPath("refusal"));
+    uidriver::Click(hRefusal, IDOK);
+    uidriver::WaitWindowGone(hRefusal, 5000);
+    EXPECT_TRUE(IsWindow(hOptions) && IsWindowVisible(hOptions)) << "the options page stays open";
+    uidriver::SetCheck(hOptions, IDC_OPT_APPLICATION, true);
+    uidriver::Click(hOptions, IDOK);
+
+    HWND hChooser = setup.Page("Select Installation Directory");
+    EXPECT_EQ("C:\\Pelorin\\", ControlText(hChooser, IDC_DIR_EDIT));
+    uidriver::TypeText(hChooser, IDC_DIR_EDIT, "C:\\E2E\\Chosen");
+    uidriver::Click(hChooser, IDOK);
+
+    // Back on the confirmation: the chooser keeps the path just chosen.
+    uidriver::Click(setup.Page("Attention..."), IDCANCEL);
+    uidriver::WaitWindowGone(hChooser, 5000);
+    hChooser = setup.Page("Select Installation Directory");
+    EXPECT_EQ("C:\\E2E\\Chosen\\", ControlText(hChooser, IDC_DIR_EDIT));
+
+    // Back on the chooser, forward on the options page: the default is restored.
+    uidriver::Click(hChooser, IDCANCEL);
+    uidriver::WaitWindowGone(hChooser, 5000);
+    uidriver::Click(setup.Page("Select Option"), IDOK);
+    hChooser = setup.Page("Select Installation Directory");
+    EXPECT_EQ("C:\\Pelorin\\", ControlText(hChooser, IDC_DIR_EDIT));
+
+    uidriver::Click(hChooser, IDCANCEL);
+    uidriver::WaitWindowGone(hChooser, 5000);
+    HWND hBackOptions = setup.Page("Select Option");
+    uidriver::Click(hBackOptions, IDCANCEL);
+    uidriver::WaitWindowGone(hBackOptions, 5000);
+    uidriver::Click(setup.Page("License Agreement"), IDCANCEL);
+    EXPECT_EQ(0u, setup.ExitCode(20000));
+    EXPECT_FALSE(Exists("C:\\E2E\\Chosen"));
+}
+
+// --- What the options install ----------------------------------------------------
+
+void CompleteAndExit(SetupRun& setup)
+{
+    HWND hComplete = setup.Page("Installation Complete...", COMPLETION_MS);
+    uidriver::Click(hComplete, IDOK);
+    EXPECT_EQ(0u, setup.ExitCode());
+}
+
+TEST_F(Installation, ApplicationOnly)
+{
+    const std::string dir = "C:\\E2E\\AppOnly";
+    DeleteTree(dir);
+    SetupRun setup("");
+    setup.ThroughOptions(true, false, false);
+    setup.ChooseAndConfirm(dir);
+    CompleteAndExit(setup);
+    EXPECT_TRUE(Exists(dir + "\\Varnix.exe"));
+    EXPECT_FALSE(Exists(dir + "\\Docs")) << "no manuals, no Docs folder";
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_FALSE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+    std::string value;
+    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
+}
+
+TEST_F(Installation, ManualsOnly)
+{
+    const std::string dir = "C:\\E2E\\ManualsOnly";
+    DeleteTree(dir);
+    SetupRun setup("");
+    setup.ThroughOptions(false, true, false);
+    setup.ChooseAndConfirm(dir);
+    CompleteAndExit(setup);
+    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf"));
+    EXPECT_FALSE(Exists(dir + "\\Varnix.exe"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_FALSE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_FALSE(Exists(DesktopLink())) << "no desktop link without the application";
+    std::string value;
+    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
+}
+
+TEST_F(Installation, ReaderOnlyRunsTheReaderInstallerAndTouchesNothingElse)
+{
+    // A file named like the redistributable installer in the directory the setup program
+    // is started from is not the setup's own: it is neither run nor deleted.
+    const std::string startDir = "C:\\E2E\\StartDir";
+    DeleteTree(startDir);
+    CreateDirectoryA("C:\\E2E", NULL);
+    CreateDirectoryA(startDir.c_str(), NULL);
+    FILE* pFile = std::fopen((startDir + "\\axdist.exe").c_str(), "wb");
+    ASSERT_TRUE(pFile);
+    std::fputs("not a program", pFile);
+    std::fclose(pFile);
+
+    uidriver::Process process = uidriver::Launch(uidriver::ModuleDirectory() + "Setup.exe", "", startDir.c_str());
+    HWND hWelcome = WaitForWindow("Welcome...", PAGE_MS, process.Id(), "#32770");
+    ASSERT_TRUE(hWelcome);
+    uidriver::Click(hWelcome, IDOK);
+    uidriver::Click(WaitForWindow("License Agreement", PAGE_MS, process.Id(), "#32770"), IDOK);
+    HWND hOptions = WaitForWindow("Select Option", PAGE_MS, process.Id(), "#32770");
+    uidriver::SetCheck(hOptions, IDC_OPT_APPLICATION, false);
+    uidriver::SetCheck(hOptions, IDC_OPT_MANUALS, false);
+    uidriver::SetCheck(hOptions, IDC_OPT_READER, true);
+    uidriver::Click(hOptions, IDOK);
+
+    EXPECT_EQ(0u, process.WaitExit(60000));
+    EXPECT_TRUE(Exists(WindowsDirectory() + "\\acroread-ran.log")) << "the reader's installer was not run";
+    EXPECT_TRUE(Exists(startDir + "\\axdist.exe"));
+    EXPECT_EQ("not a program", ReadFileText(startDir + "\\axdist.exe"));
+    EXPECT_FALSE(Exists(GroupDir())) << "no program group without a directory";
+}
+
+TEST_F(Installation, AllThreeIntoAnExistingDirectoryWithAPercentSign)
+{
+    const std::string dir = "C:\\E2E\\100%s";
+    DeleteTree(dir);
+    CreateDirectoryA("C:\\E2E", NULL);
+    CreateDirectoryA(dir.c_str(), NULL);
+    SetupRun setup("");
+    setup.ThroughOptions(true, true, true);
+    std::string text = setup.ChooseAndConfirm(dir);
+    EXPECT_EQ("The directory you selected already exists:\n\n<C:\\E2E\\100%s>\n\nSelect 'Next' to confirm that "
+              "you want to\nuse this directory anyway, replacing it's\nprevious contents with this new installation.",
+              text);
+    HWND hComplete = setup.Page("Installation Complete...", COMPLETION_MS);
+    EXPECT_FALSE(Exists(WindowsDirectory() + "\\acroread-ran.log")) << "the reader's installer comes last";
+    uidriver::Click(hComplete, IDOK);
+    EXPECT_EQ(0u, setup.ExitCode());
+    EXPECT_TRUE(Exists(WindowsDirectory() + "\\acroread-ran.log"));
+    EXPECT_TRUE(Exists(dir + "\\Varnix.exe"));
+    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+}
+
+// --- Failures ----------------------------------------------------------------------
+
+HWND ErrorPage(SetupRun& setup)
+{
+    HWND hError = setup.Page("Installation Error!!!");
+    if (hError) {
+        EXPECT_FALSE(uidriver::IsVisible(hError, IDCANCEL)) << "OK stands alone";
+        EXPECT_EQ("OK", ControlText(hError, IDOK));
+    }
+    return hError;
+}
+
+TEST_F(Installation, DirectoryThatCannotBePreparedShowsTheDirectoryError)
+{
+    CreateDirectoryA("C:\\E2E", NULL);
+    FILE* pFile = std::fopen("C:\\E2E\\Blocked", "wb");
+    ASSERT_TRUE(pFile);
+    std::fclose(pFile);
+    CString strError;
+    ASSERT_TRUE(strError.LoadString(IDS_ERR_CREATE_DIR));
+
+    SetupRun setup("");
+    setup.ThroughOptions(true, true, false);
+    setup.ChooseAndConfirm("C:\\E2E\\Blocked\\Sub");
+    HWND hError = ErrorPage(setup);
+    ASSERT_TRUE(hError);
+    EXPECT_EQ(strError.GetString(), ControlText(hError, IDC_TEXT));
+    uidriver::SaveScreenshot(ScreenshotPath("error"));
+    uidriver::Click(hError, IDOK);
+    EXPECT_EQ(0u, setup.ExitCode(20000));
+    EXPECT_FALSE(Exists(GroupDir()));
+    std::string value;
+    EXPECT_FALSE(ReadUninstallValue("DisplayName", &value));
+    DeleteFileA("C:\\E2E\\Blocked");
+}
+
+TEST_F(Installation, ManualThatCannotBeCopiedShowsItsMessage)
+{
+    const std::string dir = "C:\\E2E\\ManualFails";
+    DeleteTree(dir);
+    CreateDirectoryA("C:\\E2E", NULL);
+    CreateDirectoryA(dir.c_str(), NULL);
+    CreateDirectoryA((dir + "\\Docs").c_str(), NULL);
+    // A folder where the copy of Index.pdf should go: the copy cannot create its file.
+    std::string blocked = dir + "\\Docs\\Index.pdf";
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), NULL));
+
+    SetupRun setup("");
+    setup.ThroughOptions(false, true, false);
+    setup.ChooseAndConfirm(dir);
+    HWND hError = ErrorPage(setup);
+    ASSERT_TRUE(hError);
+    EXPECT_EQ("Error installing documentation file <" + blocked + ">", ControlText(hError, IDC_TEXT));
+    uidriver::Click(hError, IDOK);
+    EXPECT_EQ(0u, setup.ExitCode(20000));
+    EXPECT_FALSE(Exists(GroupDir())) << "nothing after the failing step";
+}
+
+TEST_F(Installation, DamagedPayloadShowsTheDecompressionError)
+{
+    // A copy of the setup program, beside the same medium, whose payload stream is damaged.
+    std::string copy = uidriver::ModuleDirectory() + "SetupDamaged.exe";
+    ASSERT_TRUE(CopyFileA((uidriver::ModuleDirectory() + "Setup.exe").c_str(), copy.c_str(), FALSE));
+    unsigned char archive[268 + 8 + 268] = {};
+    archive[4] = 'x';                                  // name "x", destination 0
+    archive[260] = 100;                                // size 100
+    archive[264] = 8;                                  // 8 packed bytes that are no zlib stream
+    for (int i = 0; i < 8; ++i)
+        archive[268 + i] = 0x5A;
+    for (int i = 0; i < 4; ++i)
+        archive[276 + i] = 0xFF;                       // the end record
+    HANDLE hUpdate = BeginUpdateResourceA(copy.c_str(), FALSE);
+    ASSERT_TRUE(hUpdate);
+    ASSERT_TRUE(UpdateResourceA(hUpdate, RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                archive, sizeof archive));
+    ASSERT_TRUE(EndUpdateResourceA(hUpdate, FALSE));
+
+    const std::string dir = "C:\\E2E\\Damaged";
+    DeleteTree(dir);
+    SetupRun setup("", copy);
+    setup.ThroughOptions(true, false, false);
+    setup.ChooseAndConfirm(dir);
+    HWND hError = ErrorPage(setup);
+    ASSERT_TRUE(hError);
+    EXPECT_EQ("Decompression error", ControlText(hError, IDC_TEXT));
+    uidriver::Click(hError, IDOK);
+    EXPECT_EQ(0u, setup.ExitCode(20000));
+    EXPECT_TRUE(Exists(dir)) << "the directory was prepared before the extraction failed";
+    EXPECT_FALSE(Exists(GroupDir()));
+    DeleteFileA(copy.c_str());
+}
+
+// --- Windows 98 ----------------------------------------------------------------------
+
+TEST_F(Installation, OnWindows98TheRedistributableRunsAndTheCommonControlsStay)
+{
+    // Wine reports Windows 98 to a program of this name (read when the process starts).
+    std::string copy = uidriver::ModuleDirectory() + "Setup98.exe";
+    ASSERT_TRUE(CopyFileA((uidriver::ModuleDirectory() + "Setup.exe").c_str(), copy.c_str(), FALSE));
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup98.exe", &hKey));
+    RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+    RegCloseKey(hKey);
+
+    const std::string dir = "C:\\E2E\\Win98";
+    DeleteTree(dir);
+    {
+        SetupRun setup("", copy);
+        setup.ThroughOptions(true, false, false);
+        setup.ChooseAndConfirm(dir);
+        CompleteAndExit(setup);
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup98.exe");
+    DeleteFileA(copy.c_str());
+
+    EXPECT_TRUE(Exists(WindowsDirectory() + "\\axdist-ran.log")) << "the redistributable installer was not run";
+    EXPECT_FALSE(Exists(dir + "\\Axdist.exe")) << "and it is deleted afterwards";
+    EXPECT_TRUE(Exists(dir + "\\Comctl32.dll"));
+    EXPECT_TRUE(Exists(dir + "\\Comdlg32.dll"));
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The exit step's restart, seen from outside Wine: a restart ends every process of the
+# prefix, so it runs in a prefix of its own, and the driver (tests/win/drivers) reports
+# through a log file that this script reads once the prefix's processes are gone.
+# Usage: restart_test.sh BIN_DIR PREFIX
+set -u
+bin=$1
+prefix=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+"$root/scripts/wine-prefix.sh" "$prefix"
+
+setup=$(winepath -w "$bin/Setup.exe")
+passed=0
+failed=0
+
+# run NAME SCENARIO SETUP_EXE SETUP_ARGS [INSTALL_DIR]: the driver's log in $log
+run() {
+    local name=$1
+    log="$prefix/drive_c/restart-$name.log"
+    rm -f "$log"
+    timeout 240 wine "$bin/restart_driver.exe" "C:\\restart-$name.log" "$2" "$3" "$4" "${5:-}" \
+        </dev/null >/dev/null 2>&1
+    # The restart ends the prefix's processes: let Wine bring its services back up.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    echo "--- $name"
+    cat "$log" 2>/dev/null
+}
+
+expect() {  # expect DESCRIPTION grep-pattern
+    if grep -qxE "$2" "$log" 2>/dev/null; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $1 (no line matching '$2')"
+    fi
+}
+
+expect_not() {
+    if grep -qxE "$2" "$log" 2>/dev/null; then
+        failed=$((failed + 1))
+        echo "FAILED: $1 (a line matches '$2')"
+    else
+        passed=$((passed + 1))
+    fi
+}
+
+# -autorun: the chooser comes first, nothing is shown at the end, and Windows restarts
+# after the shell has been terminated with exit code 1.
+run autorun autorun-install "$setup" "-autorun" 'C:\RestartAutorun'
+expect "autorun starts on the chooser" "first page Select Installation Directory"
+expect "autorun still confirms the directory" "confirm The directory you selected for installation is:.*"
+expect "the shell is terminated with exit code 1" "shell exit 1"
+expect_not "no completion message in autorun mode" "page Installation Complete\.\.\."
+expect_not "the restart ends the driver" "driver survived"
+if [[ -f "$prefix/drive_c/RestartAutorun/Varnix.exe" ]]; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+    echo "FAILED: the autorun installation wrote the application"
+fi
+
+# -restart alone, in any case: the user cancels on the welcome, Windows restarts all the same.
+run restart-cancel cancel "$setup" "-ReStart"
+expect "-restart shows the welcome first" "first page Welcome\.\.\."
+expect "the shell is terminated" "shell exit 1"
+expect_not "the restart ends the driver" "driver survived"
+
+# No switch: a cancel ends the setup program and nothing else.
+run plain-cancel cancel "$setup" ""
+expect "the welcome comes first" "first page Welcome\.\.\."
+expect "the setup program ends with exit code 0" "setup exit 0"
+expect "the shell is left alone" "shell alive"
+expect "no restart" "driver survived"
+
+# The switch is found inside longer words, whatever its case...
+run autorun-word first-page "$setup" "-AUTORUNNING"
+expect "a switch inside a longer word counts" "first page Select Installation Directory"
+
+# ...and on the program's own path.
+mkdir -p "$prefix/drive_c/media-autorun"
+cp "$bin/Setup.exe" "$prefix/drive_c/media-autorun/Setup.exe"
+run autorun-path first-page 'C:\media-autorun\Setup.exe' ""
+expect "a switch on the program's path counts" "first page Select Installation Directory"
+
+wineserver -k >/dev/null 2>&1
+echo "restart_test: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
