@@ -24,3 +24,7 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
     add_subdirectory(tools)
 endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/host.cmake)
+    include(${CMAKE_SOURCE_DIR}/bench/host.cmake)
+endif()

@@ -131,3 +131,9 @@ if(TARGET uidriver)
                      ${CMAKE_BINARY_DIR}/prefixes/restart)
     set_tests_properties(restart_test PROPERTIES TIMEOUT 900)
 endif()
+
+# Benchmarks: built with everything else, run only by scripts/bench.sh (and a smoke run
+# among the tests).
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/win32.cmake)
+    include(${CMAKE_SOURCE_DIR}/bench/win32.cmake)
+endif()
