@@ -120,7 +120,8 @@ foreach(source ${WIN_TEST_SOURCES})
         target_link_libraries(${name} PRIVATE uidriver)
     endif()
     add_dependencies(${name} Setup ${TEST_PROGRAMS})
-    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh $<TARGET_FILE:${name}>
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 900)
 endforeach()
 

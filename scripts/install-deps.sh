@@ -8,7 +8,7 @@ packages=(
     mingw-w64 g++-mingw-w64-i686 libz-mingw-w64-dev
     googletest libgtest-dev zlib1g-dev
     wine wine32:i386 wine64 xvfb xauth
-    liblnk-utils imagemagick
+    liblnk-utils imagemagick fonts-liberation
     clang libclang-rt-14-dev
 )
 

@@ -10,10 +10,13 @@ prefix=$1
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [[ ! -f "$prefix/system.reg" ]]; then
+    mkdir -p "$(dirname "$prefix")"
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d "" /f >/dev/null 2>&1
+    # The backdrop's titles ask for Times New Roman; Liberation Serif has its metrics.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" /d "Liberation Serif" /f >/dev/null 2>&1
     wineserver -w
 fi
 # Wine's long-lived helper processes inherit the output of whoever starts them first:

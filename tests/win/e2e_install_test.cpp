@@ -111,15 +111,22 @@ std::string ScreenshotPath(const std::string& name)
     return dir + "e2e-" + name + ".png";
 }
 
-// Closes every visible top-level window titled pszTitle (the program group's folder
-// window the hand-over opens), so that a later scenario sees its own.
-void CloseWindowsTitled(const char* pszTitle)
+// Ends the process of every window titled pszTitle (the shell's window on the program
+// group that the hand-over opens), so that a later scenario sees its own and nothing is
+// left running.
+void EndWindowsTitled(const char* pszTitle)
 {
     HWND hWnd;
     while ((hWnd = FindWindowA(NULL, pszTitle)) != NULL) {
-        PostMessageA(hWnd, WM_CLOSE, 0, 0);
-        uidriver::WaitWindowGone(hWnd, 5000);
-        if (IsWindow(hWnd))
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hWnd, &pid);
+        HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!hProcess)
+            break;
+        TerminateProcess(hProcess, 0);
+        WaitForSingleObject(hProcess, 5000);
+        CloseHandle(hProcess);
+        if (!uidriver::WaitWindowGone(hWnd, 5000))
             break;
     }
 }
@@ -187,7 +194,7 @@ protected:
         DeleteFileA((WindowsDirectory() + "\\axdist-ran.log").c_str());
         DeleteFileA((WindowsDirectory() + "\\acroread-ran.log").c_str());
     }
-    void TearDown() override { CloseWindowsTitled(PROGRAM_GROUP); }
+    void TearDown() override { EndWindowsTitled(PROGRAM_GROUP); }
 };
 
 TEST_F(Installation, TypicalInstallationToCompletion)

@@ -24,7 +24,7 @@ volatile bool g_bReportShell = true;
 
 void Log(const std::string& line)
 {
-    FILE* pFile = std::fopen(g_logPath.c_str(), "a");
+    FILE* pFile = std::fopen(g_logPath.c_str(), "ab");
     if (!pFile)
         return;
     std::fprintf(pFile, "%s\n", line.c_str());
