@@ -15,14 +15,7 @@ set(SETUP_SYSTEM_LIBS comctl32 ole32 oleaut32 uuid shell32 advapi32 gdi32 user32
 # host payload tool (from SETUP_HOST_TOOLS, which scripts/build.sh passes). Without that
 # tool, the archive holding only the end record. demo/sources.cmake also lays out the demo
 # medium (Docs\, AcroRead\Setup.exe) beside Setup.exe.
-set(SETUP_PAYLOAD_HELP "Payload archive embedded in Setup.exe (empty: the demo payload)")
-get_property(payload_help CACHE SETUP_PAYLOAD PROPERTY HELPSTRING)
-if(payload_help STREQUAL "Payload archive embedded in Setup.exe"
-   AND SETUP_PAYLOAD STREQUAL "${CMAKE_SOURCE_DIR}/res/empty-payload.bin")
-    # A tree configured when the empty archive was the default follows the new default.
-    set(SETUP_PAYLOAD "" CACHE FILEPATH "${SETUP_PAYLOAD_HELP}" FORCE)
-endif()
-set(SETUP_PAYLOAD "" CACHE FILEPATH "${SETUP_PAYLOAD_HELP}")
+set(SETUP_PAYLOAD "" CACHE FILEPATH "Payload archive embedded in Setup.exe (empty: the demo payload)")
 set(SETUP_HOST_TOOLS "" CACHE PATH "Build tree of the host tools (the payload tool)")
 set(SETUP_PAYLOAD_TOOL "")
 if(SETUP_HOST_TOOLS)

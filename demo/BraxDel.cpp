@@ -8,26 +8,11 @@
 
 #include <cstring>
 
+#include "framework/FileSearch.h"
+
 namespace {
 
 const int MAX_DEPTH = 32;
-
-class CFindHandle {
-public:
-    explicit CFindHandle(HANDLE hFind) : m_hFind(hFind) {}
-    ~CFindHandle()
-    {
-        if (m_hFind != INVALID_HANDLE_VALUE)
-            FindClose(m_hFind);
-    }
-    CFindHandle(const CFindHandle&) = delete;
-    CFindHandle& operator=(const CFindHandle&) = delete;
-    HANDLE Get() const { return m_hFind; }
-    bool IsValid() const { return m_hFind != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_hFind;
-};
 
 // Copies pszDir + pszName (+ pszTail) into szOut; false when it would not fit.
 bool JoinPath(char (&szOut)[MAX_PATH], const char* pszDir, const char* pszName, const char* pszTail)
@@ -53,8 +38,8 @@ void RemoveTree(const char* pszDir, int nDepth)
     if (nDepth > MAX_DEPTH || !JoinPath(szPattern, pszDir, "*", ""))
         return;
     WIN32_FIND_DATAA data;
-    CFindHandle find(FindFirstFileA(szPattern, &data));
-    if (find.IsValid()) {
+    CFileSearch search(szPattern, &data);
+    if (search.Started()) {
         do {
             if (IsDotEntry(data.cFileName))
                 continue;
@@ -70,7 +55,7 @@ void RemoveTree(const char* pszDir, int nDepth)
                 RemoveDirectoryA(szPath);
             else
                 DeleteFileA(szPath);
-        } while (FindNextFileA(find.Get(), &data));
+        } while (search.Next(&data));
     }
     char szDir[MAX_PATH];
     if (JoinPath(szDir, pszDir, "", "")) {

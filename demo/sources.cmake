@@ -33,6 +33,7 @@ endfunction()
 # (an unwinding destructor alone would pull in 150 KiB of it).
 function(demo_target_options target)
     target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_options(${target} PRIVATE -s)
 endfunction()
 

@@ -7,6 +7,7 @@
 #include "../ui/SetupDirectory.h"
 #include "Engine.h"
 #include "EngineText.h"
+#include "../framework/FileSearch.h"
 #include "FileStream.h"
 
 namespace {
@@ -14,24 +15,6 @@ namespace {
 const char MANUAL_ERROR_FORMAT[] = "Error installing documentation file <%s>";
 const char DOCS_PATTERN[] = "\\Docs\\*.*";
 const size_t COPY_BLOCK_SIZE = 3200;
-
-class CFindHandle {
-public:
-    explicit CFindHandle(HANDLE hFind) : m_hFind(hFind) {}
-    ~CFindHandle()
-    {
-        if (m_hFind != INVALID_HANDLE_VALUE)
-            FindClose(m_hFind);
-    }
-    CFindHandle(const CFindHandle&) = delete;
-    CFindHandle& operator=(const CFindHandle&) = delete;
-
-    bool IsValid() const { return m_hFind != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_hFind; }
-
-private:
-    HANDLE m_hFind;
-};
 
 // Streams the source into the target through one block. FALSE when the target took fewer
 // bytes than were read; a short read counts as the end of the source.
@@ -101,9 +84,10 @@ const char* CSetupWnd::CopyManualsFrom(const char* pszCommandLine)
     // that cannot start, like a medium without Docs.
     char szPattern[PATH_BUFFER_SIZE];
     WIN32_FIND_DATAA found;
-    CFindHandle find(BuildDocsPattern(pszCommandLine, szPattern) ? FindFirstFileA(szPattern, &found)
-                                                                   : INVALID_HANDLE_VALUE);
-    if (!find.IsValid())
+    if (!BuildDocsPattern(pszCommandLine, szPattern))
+        return FormatErrorText(MANUAL_ERROR_FORMAT, "FindFirstFile");
+    CFileSearch search(szPattern, &found);
+    if (!search.Started())
         return FormatErrorText(MANUAL_ERROR_FORMAT, "FindFirstFile");
     // Without its "*.*" the pattern names the source folder, with a trailing backslash.
     szPattern[std::strlen(szPattern) - 3] = '\0';
@@ -116,6 +100,6 @@ const char* CSetupWnd::CopyManualsFrom(const char* pszCommandLine)
         if (pszError)
             return pszError;
         SendProgressTick();
-    } while (FindNextFileA(find.Get(), &found));
+    } while (search.Next(&found));
     return NULL;
 }

@@ -1,28 +1,10 @@
 #include "DirectoryDlg.h"
 
+#include "../framework/FileSearch.h"
 #include "../res/resource.h"
 #include "ChooserPath.h"
 
 namespace {
-
-// A directory search, closed when it goes out of scope.
-class CFindSearch {
-public:
-    CFindSearch(const char* pszPattern, WIN32_FIND_DATAA* pData) : m_hFind(FindFirstFileA(pszPattern, pData)) {}
-    ~CFindSearch()
-    {
-        if (Started())
-            FindClose(m_hFind);
-    }
-    CFindSearch(const CFindSearch&) = delete;
-    CFindSearch& operator=(const CFindSearch&) = delete;
-
-    bool Started() const { return m_hFind != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA* pData) { return FindNextFileA(m_hFind, pData) != FALSE; }
-
-private:
-    HANDLE m_hFind;
-};
 
 const char PARENT_ENTRY[] = "[..]";
 
@@ -70,7 +52,7 @@ void CDirectoryDlg::ListSubdirectories(const char* pszResolved)
 {
     SendDlgItemMessage(IDC_DIR_LIST, LB_RESETCONTENT);
     WIN32_FIND_DATAA found;
-    CFindSearch search(pszResolved, &found);
+    CFileSearch search(pszResolved, &found);
     if (!search.Started()) {
         // Whatever went wrong, the user can always go up.
         SendDlgItemMessage(IDC_DIR_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(PARENT_ENTRY));

@@ -111,16 +111,21 @@ std::string ScreenshotPath(const std::string& name)
     return dir + "e2e-" + name + ".png";
 }
 
-// Ends the process of every window titled pszTitle (the shell's window on the program
-// group that the hand-over opens), so that a later scenario sees its own and nothing is
-// left running.
-void EndWindowsTitled(const char* pszTitle)
+// Closes every window titled pszTitle (the shell's window on the program group that the
+// hand-over opens), so that a later scenario sees its own. A window that does not close
+// has its process ended, unless that process is the one drawing Wine's desktop.
+void CloseWindowsTitled(const char* pszTitle)
 {
+    DWORD desktopPid = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopPid);
     HWND hWnd;
     while ((hWnd = FindWindowA(NULL, pszTitle)) != NULL) {
+        PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        if (uidriver::WaitWindowGone(hWnd, 5000))
+            continue;
         DWORD pid = 0;
         GetWindowThreadProcessId(hWnd, &pid);
-        HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        HANDLE hProcess = pid != desktopPid ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : NULL;
         if (!hProcess)
             break;
         TerminateProcess(hProcess, 0);
@@ -194,7 +199,7 @@ protected:
         DeleteFileA((WindowsDirectory() + "\\axdist-ran.log").c_str());
         DeleteFileA((WindowsDirectory() + "\\acroread-ran.log").c_str());
     }
-    void TearDown() override { EndWindowsTitled(PROGRAM_GROUP); }
+    void TearDown() override { CloseWindowsTitled(PROGRAM_GROUP); }
 };
 
 TEST_F(Installation, TypicalInstallationToCompletion)

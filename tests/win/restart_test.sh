@@ -21,8 +21,11 @@ run() {
     rm -f "$log"
     timeout 240 wine "$bin/restart_driver.exe" "C:\\restart-$name.log" "$2" "$3" "$4" "${5:-}" \
         </dev/null >/dev/null 2>&1
-    # The restart ends the prefix's processes: let Wine bring its services back up.
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    # A restart goes on ending the prefix's processes for a while: every scenario starts
+    # from a Wine session of its own.
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
+    "$root/scripts/wine-prefix.sh" "$prefix"
     echo "--- $name"
     cat "$log" 2>/dev/null
 }
@@ -47,6 +50,7 @@ expect_not() {
 
 # -autorun: the chooser comes first, nothing is shown at the end, and Windows restarts
 # after the shell has been terminated with exit code 1.
+rm -rf "$prefix/drive_c/RestartAutorun"
 run autorun autorun-install "$setup" "-autorun" 'C:\RestartAutorun'
 expect "autorun starts on the chooser" "first page Select Installation Directory"
 expect "autorun still confirms the directory" "confirm The directory you selected for installation is:.*"
@@ -59,6 +63,16 @@ else
     failed=$((failed + 1))
     echo "FAILED: the autorun installation wrote the application"
 fi
+
+# -autorun and a directory that cannot be prepared: the error is not shown, the setup
+# program ends, and Windows restarts all the same.
+mkdir -p "$prefix/drive_c"
+: >"$prefix/drive_c/RestartBlocked"
+run autorun-error autorun-install "$setup" "-autorun" 'C:\RestartBlocked\Sub'
+expect "autorun starts on the chooser" "first page Select Installation Directory"
+expect_not "no error message in autorun mode" "page Installation Error!!!"
+expect "the shell is terminated" "shell exit 1"
+expect_not "the restart ends the driver" "driver survived"
 
 # -restart alone, in any case: the user cancels on the welcome, Windows restarts all the same.
 run restart-cancel cancel "$setup" "-ReStart"
