@@ -52,6 +52,7 @@ else
         rc=0
         wine "$2/win/bin/typical_install.exe" "$(winepath -w "$2/demo/screenshots")" \
             "$(winepath -w "$2/win/bin/Setup.exe")" </dev/null || rc=$?
+        wineserver -k >/dev/null 2>&1
         exit $rc
     ' bash "$root" "$build"
     report

@@ -32,7 +32,7 @@ void Say(const std::string& line)
 void Screenshot(const char* pszName)
 {
     char szFile[64];
-    std::snprintf(szFile, sizeof szFile, "%d-%s.png", ++g_nShot, pszName);
+    std::snprintf(szFile, sizeof szFile, "%02d-%s.png", ++g_nShot, pszName);
     std::string path = g_screenshotDir + "\\" + szFile;
     Say(uidriver::SaveScreenshot(path) ? "  screenshot " + std::string(szFile) : "  (no screenshot)");
 }
