@@ -10,6 +10,7 @@ packages=(
     wine wine32:i386 wine64 xvfb xauth
     liblnk-utils imagemagick fonts-liberation
     clang libclang-rt-14-dev
+    libdeflate-dev nsis
 )
 
 missing=()

@@ -1,21 +1,53 @@
 #include "PayloadStream.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <climits>
 #include <memory>
 
+namespace {
+
+// Each thread keeps its compressor for the last level it used: a compressor is large
+// (hundreds of KiB of tables) and an archive of many small files would otherwise make
+// one per file.
+libdeflate_compressor* ThreadCompressor(int nLevel)
+{
+    struct Cache {
+        int nLevel = -1;
+        libdeflate_compressor* pCompressor = nullptr;
+        ~Cache() { libdeflate_free_compressor(pCompressor); }
+    };
+    thread_local Cache cache;
+    if (cache.pCompressor && cache.nLevel == nLevel)
+        return cache.pCompressor;
+    libdeflate_free_compressor(cache.pCompressor);
+    cache.pCompressor = libdeflate_alloc_compressor(nLevel);
+    cache.nLevel = nLevel;
+    return cache.pCompressor;
+}
+
+} // namespace
+
+// libdeflate rather than zlib's compress2: at the same level its streams come out smaller
+// and faster (measured by the benchmark, bench/host/deflate_compare.cpp), and they are
+// standard zlib streams that the setup program's uncompress reads.
 bool DeflatePayloadStream(const uint8_t* pData, size_t nSize, int nLevel, std::vector<uint8_t>& stream,
                           std::string& error)
 {
-    uLong nBound = compressBound(static_cast<uLong>(nSize));
-    stream.resize(nBound);
-    uLongf nPacked = nBound;
-    int rc = compress2(stream.data(), &nPacked, nSize ? pData : reinterpret_cast<const Bytef*>(""),
-                       static_cast<uLong>(nSize), nLevel);
-    if (rc != Z_OK) {
-        error = rc == Z_MEM_ERROR ? "zlib ran out of memory" : "zlib refused the data (code " + std::to_string(rc) + ")";
+    libdeflate_compressor* pCompressor = nLevel >= 0 && nLevel <= 12 ? ThreadCompressor(nLevel) : nullptr;
+    if (!pCompressor) {
+        error = nLevel < 0 || nLevel > 12 ? "no compression level " + std::to_string(nLevel)
+                                          : "libdeflate ran out of memory";
+        stream.clear();
+        return false;
+    }
+    stream.resize(libdeflate_zlib_compress_bound(pCompressor, nSize));
+    size_t nPacked = libdeflate_zlib_compress(pCompressor, nSize ? pData : reinterpret_cast<const uint8_t*>(""), nSize,
+                                              stream.data(), stream.size());
+    if (nPacked == 0) {
+        error = "libdeflate could not compress the data into its own bound";
         stream.clear();
         return false;
     }

@@ -56,7 +56,8 @@ Options:
   -j, --jobs N         threads that compress (build) or inflate (verify,
                        extract); default: one per processor. The archive is the
                        same byte for byte whatever N is.
-  -l, --level N        zlib compression level 0 to 9; default 9.
+  -l, --level N        compression level 0 to 9; default 9. The streams are
+                       made by libdeflate, standard zlib streams all the same.
 
 Manifest:
   One entry per line, in archive order, three fields separated by tabs:
