@@ -30,6 +30,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     set -e
     root=$1 build=$2 tool=$3 runs=$4
     prefix=$build/bench/wineprefix
+    # A server left by an interrupted run would still talk to its own, gone display.
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
     "$root/scripts/wine-prefix.sh" "$prefix"
     rc=0
     WINEPREFIX=$prefix bash "$root/bench/run.sh" --win-build "$build/win" --host-build "$build/host" \
