@@ -160,6 +160,9 @@ for p in "${payloads[@]}"; do
     clear_installs
 done
 
+wine "$bench_bin/bench_extract.exe" --lookups "$install_win" | tr -d '\r' | tee -a "$raw"
+clear_installs
+
 echo "== against NSIS"
 for p in "${payloads[@]}"; do
     ours=$out/installers/$p-ours.exe
@@ -225,6 +228,7 @@ if [[ $smoke == 1 ]]; then
         done
     done
     grep -q "^firstpaint .*paint_ms=[0-9]" "$raw" || { echo "bench smoke: no first-paint figure" >&2; missing=1; }
+    grep -q "^lookup files=3000 " "$raw" || { echo "bench smoke: no lookup figure" >&2; missing=1; }
     grep -q "^error " "$raw" && { echo "bench smoke: errors recorded" >&2; missing=1; }
     for heading in "## 1. Extraction against the floor" "## 2. Against NSIS" "## 3. Building the archive" \
                    "## 4. Memory and size"; do
