@@ -6,8 +6,8 @@ usage: bench.py shipped OUTDIR
        bench.py nsis MANIFEST INSTALLER SCRIPT
        bench.py report RAW RESULTS_MD
 """
-import importlib.util
 import os
+import runpy
 import statistics
 import sys
 from collections import defaultdict
@@ -36,22 +36,20 @@ SHIPPED_TABLE = [
 SUBFOLDERS = {13: "System", 15: "ChmMacros", 16: "5&10ChannelExamples"}
 
 
-def load_standin_module():
-    path = os.path.join(ROOT, "demo", "make-standin.py")
-    spec = importlib.util.spec_from_file_location("make_standin", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+def load_standin_bytes():
+    """standin_bytes of the demo's stand-in generator (demo/make-standin.py)."""
+    names = runpy.run_path(os.path.join(ROOT, "demo", "make-standin.py"))
+    return names["standin_bytes"]
 
 
 def make_shipped(out_dir):
-    standin = load_standin_module()
+    standin_bytes = load_standin_bytes()
     lines = ["# The shipped payload's fourteen entries (stand-ins): code, source file, stored name."]
     for code, name, size, packed in SHIPPED_TABLE:
         folder = SUBFOLDERS.get(code, "")
         os.makedirs(os.path.join(out_dir, folder), exist_ok=True)
         relative = os.path.join(folder, name) if folder else name
-        data = standin.standin_bytes(size, min(1.0, packed / size), name, b"Pelorin benchmark stand-in\r\n")
+        data = standin_bytes(size, min(1.0, packed / size), name, b"Pelorin benchmark stand-in\r\n")
         with open(os.path.join(out_dir, relative), "wb") as f:
             f.write(data)
         lines.append(f"{code}\t{relative}\t{name}")
@@ -134,6 +132,8 @@ def fmt(value, digits=3):
 
 
 def mib(n):
+    if abs(n) < 1048576:
+        return f"{n / 1024:.0f} KiB"
     return f"{n / 1048576:.1f} MiB"
 
 

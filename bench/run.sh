@@ -34,7 +34,7 @@ while [[ $# -gt 0 ]]; do
 done
 [[ -n $win_build && -n $host_build && -n $out ]] || { sed -n '5,19p' "$0" >&2; exit 2; }
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" PYTHONDONTWRITEBYTECODE=1
 
 payload_tool=${payload_tool:-$host_build/tools/payload/payload}
 tool_runs=$(( runs < 3 ? runs : 3 ))
