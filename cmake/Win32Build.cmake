@@ -67,6 +67,8 @@ target_link_libraries(setup_core PUBLIC framework ${ZLIB_STATIC} ${SETUP_SYSTEM_
 
 add_executable(Setup WIN32 ${APP_MAIN_SOURCES} $<TARGET_OBJECTS:setup_resources> $<TARGET_OBJECTS:setup_payload>)
 target_link_libraries(Setup PRIVATE setup_core)
+# What ships carries no symbols.
+target_link_options(Setup PRIVATE -s)
 
 # --- Tests -------------------------------------------------------------------------
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
