@@ -129,24 +129,25 @@ void CDirectoryDlg::OnOK()
     EndDialog(IDOK);
 }
 
-BOOL CDirectoryDlg::ReadListEntry(int nIndex, char* pszText, size_t cchText)
+// The list box and the combo box answer the same pair of questions under different names.
+BOOL CDirectoryDlg::ReadItemText(int nID, UINT nLengthMsg, UINT nTextMsg, int nIndex, char* pszText, size_t cchText)
 {
     if (nIndex < 0)
         return FALSE;
-    LRESULT nLength = SendDlgItemMessage(IDC_DIR_LIST, LB_GETTEXTLEN, nIndex);
+    LRESULT nLength = SendDlgItemMessage(nID, nLengthMsg, nIndex);
     if (nLength < 0 || static_cast<size_t>(nLength) >= cchText)
         return FALSE;
-    return SendDlgItemMessage(IDC_DIR_LIST, LB_GETTEXT, nIndex, reinterpret_cast<LPARAM>(pszText)) >= 0;
+    return SendDlgItemMessage(nID, nTextMsg, nIndex, reinterpret_cast<LPARAM>(pszText)) >= 0;
+}
+
+BOOL CDirectoryDlg::ReadListEntry(int nIndex, char* pszText, size_t cchText)
+{
+    return ReadItemText(IDC_DIR_LIST, LB_GETTEXTLEN, LB_GETTEXT, nIndex, pszText, cchText);
 }
 
 BOOL CDirectoryDlg::ReadDriveEntry(int nIndex, char* pszText, size_t cchText)
 {
-    if (nIndex < 0)
-        return FALSE;
-    LRESULT nLength = SendDlgItemMessage(IDC_DRIVE_COMBO, CB_GETLBTEXTLEN, nIndex);
-    if (nLength < 0 || static_cast<size_t>(nLength) >= cchText)
-        return FALSE;
-    return SendDlgItemMessage(IDC_DRIVE_COMBO, CB_GETLBTEXT, nIndex, reinterpret_cast<LPARAM>(pszText)) >= 0;
+    return ReadItemText(IDC_DRIVE_COMBO, CB_GETLBTEXTLEN, CB_GETLBTEXT, nIndex, pszText, cchText);
 }
 
 BOOL CDirectoryDlg::ReadEditText(char* pszText, size_t cchText)

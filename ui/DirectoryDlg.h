@@ -37,6 +37,7 @@ private:
     void OnDirectoryDoubleClick();
     // The text of a list or combo entry, or of the edit field, into a 256-character
     // buffer; FALSE when there is none or it would not fit.
+    BOOL ReadItemText(int nID, UINT nLengthMsg, UINT nTextMsg, int nIndex, char* pszText, size_t cchText);
     BOOL ReadListEntry(int nIndex, char* pszText, size_t cchText);
     BOOL ReadDriveEntry(int nIndex, char* pszText, size_t cchText);
     BOOL ReadEditText(char* pszText, size_t cchText);
