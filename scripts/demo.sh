@@ -7,11 +7,21 @@
 #    driven through the UI driver, with a screenshot of every page in build/demo/screenshots.
 # Either way it then prints what was installed: the directory tree, the system library,
 # the shortcuts with their targets and the uninstall entry.
+# On a machine that cannot run 32-bit code (see scripts/test.sh) it runs the 64-bit build
+# of the same sources under 64-bit Wine instead, and says so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SETUP_BUILD_DIR:-$root/build}
 
 "$root/scripts/build.sh"
+win=win
+if ! "$root/scripts/runs-i386.sh"; then
+    echo "*** This machine cannot run 32-bit x86 programs: the demo runs the 64-bit build of the"
+    echo "*** same sources (build/win64) under 64-bit Wine."
+    "$root/scripts/build.sh" --win64-only
+    win=win64
+    export PATH="$root/scripts/wine64:$PATH" SETUP_WINEARCH=win64
+fi
 
 demo=$build/demo
 prefix=$demo/wineprefix
@@ -43,18 +53,18 @@ report() {
 
 if [[ -n "${DISPLAY:-}" && "${SETUP_DEMO_HEADLESS:-0}" != 1 ]]; then
     "$root/scripts/wine-prefix.sh" "$prefix"
-    (cd "$build/win/bin" && wine Setup.exe) || true
+    (cd "$build/$win/bin" && wine Setup.exe) || true
     report
     wineserver -k >/dev/null 2>&1 || true
 else
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         "$1/scripts/wine-prefix.sh" "$WINEPREFIX"
         rc=0
-        wine "$2/win/bin/typical_install.exe" "$(winepath -w "$2/demo/screenshots")" \
-            "$(winepath -w "$2/win/bin/Setup.exe")" </dev/null || rc=$?
+        wine "$2/$3/bin/typical_install.exe" "$(winepath -w "$2/demo/screenshots")" \
+            "$(winepath -w "$2/$3/bin/Setup.exe")" </dev/null || rc=$?
         wineserver -k >/dev/null 2>&1
         exit $rc
-    ' bash "$root" "$build"
+    ' bash "$root" "$build" "$win"
     report
     echo
     echo "Screenshots: $demo/screenshots"

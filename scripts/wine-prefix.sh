@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Creates the throwaway 32-bit Wine prefix of a build tree (never the user's own) and
 # starts a persistent wineserver for it. Usage: wine-prefix.sh PREFIX
+# SETUP_WINEARCH=win64 makes a 64-bit prefix instead (the Windows tests' 64-bit build).
 # The prefix runs every program inside one 1024x768 virtual desktop, so that windows
 # get frames and captions under a bare X server and screenshots show them.
 set -euo pipefail
 prefix=$1
 # No Mono or Gecko prompts; no winemenubuilder, which would mirror every shortcut the
 # setup program makes into the host's own desktop menus.
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=$prefix WINEARCH=${SETUP_WINEARCH:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [[ ! -f "$prefix/system.reg" ]]; then
     mkdir -p "$(dirname "$prefix")"

