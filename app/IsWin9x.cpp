@@ -4,6 +4,7 @@
 
 BOOL IsWin9x()
 {
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record that Windows 95 and NT 4.0 accept");
     OSVERSIONINFOA info;
     ZeroMemory(&info, sizeof info);
     info.dwOSVersionInfoSize = sizeof info;

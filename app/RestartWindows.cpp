@@ -18,9 +18,14 @@ const char* ExeFileName(const char* pszExeFile)
     return pszName;
 }
 
+// PROCESS_ALL_ACCESS as Windows NT 4.0, 2000 and XP know it. Headers for Vista and later
+// define it with bits those systems refuse (0x1FFFFF): OpenProcess would then fail there
+// with access denied, and the shell would never be ended.
+const DWORD ALL_PROCESS_ACCESS_NT4 = 0x1F0FFF;
+
 void TerminateProcessById(DWORD dwProcessId)
 {
-    HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwProcessId);
+    HANDLE hProcess = OpenProcess(ALL_PROCESS_ACCESS_NT4, FALSE, dwProcessId);
     if (!hProcess)
         return;
     TerminateProcess(hProcess, 1);
@@ -80,6 +85,7 @@ BOOL RestartWindows(UINT dwFlags)
         return FALSE;
     }
 
+    static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296, "the 32-bit narrow process entry of every Windows version");
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof entry;
     for (BOOL bMore = pFirst(hSnapshot, &entry); bMore; bMore = pNext(hSnapshot, &entry)) {

@@ -5,7 +5,26 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --codepage=1252")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 add_compile_options(-Wall -Wextra -Wno-cast-function-type -Wno-missing-field-initializers)
+# Nothing here looks at types at run time; the test programs derive from the framework's
+# classes, so they are built without type information as well.
+add_compile_options(-fno-rtti)
 add_link_options(-static -static-libgcc -static-libstdc++)
+
+# The product (Setup.exe and the framework and engine it is made of) must load on
+# Windows 95 OSR2 and NT 4.0: the headers are pinned to those systems, so that no newer
+# constant or structure reaches the code unnoticed; and it is built without the C++
+# library's run time (no exceptions, no thread-safe statics: it has one thread), whose
+# threading and unwinding code imports functions those systems lack. The test programs
+# keep what they need.
+set(SETUP_PRODUCT_DEFINITIONS _WIN32_WINNT=0x0400 WINVER=0x0400 _WIN32_IE=0x0300 __USE_MINGW_ANSI_STDIO=0)
+set(SETUP_PRODUCT_OPTIONS -fno-exceptions -fno-threadsafe-statics)
+# Windows 95 and NT 4.0 are version 4.0 of the system and of the GUI subsystem.
+set(SETUP_PRODUCT_LINK_OPTIONS
+    -Wl,--major-os-version,4,--minor-os-version,0,--major-subsystem-version,4,--minor-subsystem-version,0)
+function(setup_product_target target)
+    target_compile_definitions(${target} PRIVATE ${SETUP_PRODUCT_DEFINITIONS})
+    target_compile_options(${target} PRIVATE ${SETUP_PRODUCT_OPTIONS})
+endfunction()
 
 find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
 set(SETUP_SYSTEM_LIBS comctl32 ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 kernel32)
@@ -51,11 +70,13 @@ if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL})
     add_test(NAME payload_embedded
         COMMAND ${CMAKE_COMMAND} -DTOOL=${SETUP_PAYLOAD_TOOL} -DSETUP_EXE=${CMAKE_BINARY_DIR}/bin/Setup.exe
                 -DARCHIVE=${SETUP_PAYLOAD_FILE} -P ${CMAKE_SOURCE_DIR}/demo/check-embedded-payload.cmake)
+    set_tests_properties(payload_embedded PROPERTIES LABELS static)
 endif()
 
 add_library(framework STATIC ${FRAMEWORK_PORTABLE_SOURCES} ${FRAMEWORK_WIN32_SOURCES})
 target_include_directories(framework PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(framework PUBLIC ${SETUP_SYSTEM_LIBS})
+setup_product_target(framework)
 
 # Everything of the setup program but its application object and entry point, so that
 # the tests link the same code.
@@ -64,11 +85,29 @@ add_library(setup_core STATIC
     ${ENGINE_PORTABLE_SOURCES} ${ENGINE_WIN32_SOURCES}
     ${UI_PORTABLE_SOURCES} ${UI_WIN32_SOURCES})
 target_link_libraries(setup_core PUBLIC framework ${ZLIB_STATIC} ${SETUP_SYSTEM_LIBS})
+setup_product_target(setup_core)
 
-add_executable(Setup WIN32 ${APP_MAIN_SOURCES} $<TARGET_OBJECTS:setup_resources> $<TARGET_OBJECTS:setup_payload>)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/SetupInfo.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/Setup.manifest)
+add_executable(Setup WIN32 ${APP_MAIN_SOURCES} res/SetupInfo.rc
+    $<TARGET_OBJECTS:setup_resources> $<TARGET_OBJECTS:setup_payload>)
 target_link_libraries(Setup PRIVATE setup_core)
-# What ships carries no symbols.
-target_link_options(Setup PRIVATE -s)
+setup_product_target(Setup)
+# Linked by the C driver: no C++ library, and no threading library behind it. What ships
+# carries no symbols.
+set_target_properties(Setup PROPERTIES LINKER_LANGUAGE C)
+target_link_options(Setup PRIVATE -s ${SETUP_PRODUCT_LINK_OPTIONS})
+
+# The import gate: Setup.exe imports only functions that Windows 95 OSR2 and NT 4.0 have,
+# its headers name version 4.0, and its manifest asks for administrator rights. Tests
+# labelled "static" read built files only and run on any machine.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_test(NAME setup_imports
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pecheck/pecheck.py --manifest
+                --allow ${CMAKE_SOURCE_DIR}/tools/pecheck/imports.allow $<TARGET_FILE:Setup>)
+    set_tests_properties(setup_imports PROPERTIES LABELS static)
+endif()
 
 # --- Tests -------------------------------------------------------------------------
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -77,7 +116,14 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 # Tests run in a throwaway Wine prefix of this build tree, never in the user's own.
 set(SETUP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
+# A 64-bit build of the tests (for machines that cannot run 32-bit code) gets a 64-bit prefix.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(SETUP_WINEARCH win64)
+else()
+    set(SETUP_WINEARCH win32)
+endif()
+set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} SETUP_WINEARCH=${SETUP_WINEARCH} WINEDEBUG=-all
+    "WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)
     include(${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)
@@ -110,7 +156,7 @@ foreach(source ${WIN_TEST_SOURCES})
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source} $<TARGET_OBJECTS:setup_resources> $<TARGET_OBJECTS:setup_payload>)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-    target_link_libraries(${name} PRIVATE setup_core gtest_main)
+    target_link_libraries(${name} PRIVATE setup_core gtest_main version)
     if(TARGET uidriver)
         target_link_libraries(${name} PRIVATE uidriver)
     endif()
@@ -120,12 +166,23 @@ foreach(source ${WIN_TEST_SOURCES})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 900)
 endforeach()
 
+# 64-bit Windows: the typical installation again in a 64-bit prefix, where the 32-bit
+# programs run under WOW64, and the uninstall command started from the 64-bit side.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND TARGET e2e_install_test)
+    add_test(NAME e2e_wow64
+        COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh --new-prefix $<TARGET_FILE:e2e_install_test>
+                "--gtest_filter=Installation.TypicalInstallationToCompletion:Installation.Wow64*"
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    set_tests_properties(e2e_wow64 PROPERTIES TIMEOUT 900 ENVIRONMENT
+        "WINEPREFIX=${CMAKE_BINARY_DIR}/prefixes/wow64;SETUP_WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
+endif()
+
 # The restart at exit ends every process of a prefix: it gets a prefix of its own.
 if(TARGET uidriver)
     add_test(NAME restart_test
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/restart_test.sh ${CMAKE_BINARY_DIR}/bin
                      ${CMAKE_BINARY_DIR}/prefixes/restart)
-    set_tests_properties(restart_test PROPERTIES TIMEOUT 900)
+    set_tests_properties(restart_test PROPERTIES TIMEOUT 900 ENVIRONMENT SETUP_WINEARCH=${SETUP_WINEARCH})
 endif()
 
 # Benchmarks: built with everything else, run only by scripts/bench.sh (and a smoke run

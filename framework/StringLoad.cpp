@@ -2,8 +2,6 @@
 // a fixed buffer size (LoadStringA would truncate the licence text).
 #include <windows.h>
 
-#include <vector>
-
 #include "String.h"
 
 namespace {
@@ -36,7 +34,7 @@ bool FindStringInBlock(unsigned nID, const WCHAR** ppText, int* pnLength)
 
 bool CString::LoadString(unsigned nID)
 {
-    m_str.clear();
+    Empty();
     const WCHAR* pText = NULL;
     int nLength = 0;
     if (!FindStringInBlock(nID, &pText, &nLength))
@@ -44,8 +42,6 @@ bool CString::LoadString(unsigned nID)
     int nBytes = WideCharToMultiByte(CP_ACP, 0, pText, nLength, NULL, 0, NULL, NULL);
     if (nBytes <= 0)
         return false;
-    std::vector<char> buffer(static_cast<size_t>(nBytes));
-    WideCharToMultiByte(CP_ACP, 0, pText, nLength, buffer.data(), nBytes, NULL, NULL);
-    m_str.assign(buffer.data(), buffer.size());
+    WideCharToMultiByte(CP_ACP, 0, pText, nLength, GetBufferSetLength(nBytes), nBytes, NULL, NULL);
     return true;
 }

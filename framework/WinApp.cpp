@@ -1,14 +1,54 @@
 #include "WinApp.h"
 
-#include <commctrl.h>
 #include <cstring>
 
 #include "String.h"
 #include "Wnd.h"
 
 namespace {
+
 CWinApp* g_pApp = NULL;
+
+// LOAD_LIBRARY_SEARCH_SYSTEM32, named by headers for Windows 8 and later only.
+const DWORD SEARCH_SYSTEM32_ONLY = 0x00000800;
+
+// A program started from a downloads folder must not load a DLL that someone put beside
+// it: from here on, DLLs named without a path come from the system directory only. Where
+// that call is missing (before Windows 8 without its update), at least the current
+// directory leaves the search (XP SP1 and later); the oldest systems have neither.
+void RestrictDllSearchPath()
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
+    typedef BOOL(WINAPI * SetDllDirectoryFn)(LPCSTR);
+    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
+    if (!hKernel)
+        return;
+    SetDefaultDllDirectoriesFn pSetDefault =
+        reinterpret_cast<SetDefaultDllDirectoriesFn>(GetProcAddress(hKernel, "SetDefaultDllDirectories"));
+    if (pSetDefault && pSetDefault(SEARCH_SYSTEM32_ONLY))
+        return;
+    SetDllDirectoryFn pSetDllDirectory =
+        reinterpret_cast<SetDllDirectoryFn>(GetProcAddress(hKernel, "SetDllDirectoryA"));
+    if (pSetDllDirectory)
+        pSetDllDirectory("");
 }
+
+// The common controls (the progress bar) are loaded once the search path is restricted:
+// comctl32.dll is not one of the DLLs the system always takes from its own directory, so
+// an import of it would be looked for beside the program first.
+void LoadCommonControls()
+{
+    typedef void(WINAPI * InitCommonControlsFn)(void);
+    HMODULE hCommonControls = LoadLibraryA("comctl32.dll");
+    if (!hCommonControls)
+        return;
+    InitCommonControlsFn pInit =
+        reinterpret_cast<InitCommonControlsFn>(GetProcAddress(hCommonControls, "InitCommonControls"));
+    if (pInit)
+        pInit();
+}
+
+} // namespace
 
 CWinApp::CWinApp(const char* pszAppName)
     : m_pMainWnd(NULL), m_pszAppName(pszAppName), m_hInstance(NULL), m_nExitCode(-1)
@@ -109,6 +149,7 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType)
 
 int AfxWinMain()
 {
+    RestrictDllSearchPath();
     CWinApp* pApp = AfxGetApp();
     if (!pApp)
         return -1;
@@ -117,7 +158,7 @@ int AfxWinMain()
         pApp->SetAppNameFromModule();
 
     // The progress dialog's template names the common controls' progress bar.
-    InitCommonControls();
+    LoadCommonControls();
 
     if (!pApp->InitInstance()) {
         if (pApp->m_pMainWnd)

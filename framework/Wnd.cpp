@@ -1,19 +1,59 @@
 #include "Wnd.h"
 
-#include <cstdio>
-#include <unordered_map>
-#include <vector>
+#include <cstdlib>
 
 #include "WinApp.h"
 
 namespace {
 
-// Everything runs on one thread, so a plain map is enough; window properties would cost
-// a trip to the window server on every message under Wine.
-std::unordered_map<HWND, CWnd*>& HandleMap()
+// The objects attached to windows. Everything runs on one thread and a program has a
+// handful of windows at a time, so a short table searched from the front is enough;
+// window properties would cost a trip to the window server on every message under Wine.
+struct HandleEntry {
+    HWND hWnd;
+    CWnd* pWnd;
+};
+HandleEntry* g_pHandles = NULL;
+size_t g_nHandles = 0;
+size_t g_nHandleCapacity = 0;
+
+CWnd* LookUpHandle(HWND hWnd)
 {
-    static std::unordered_map<HWND, CWnd*> map;
-    return map;
+    for (size_t i = 0; i < g_nHandles; ++i)
+        if (g_pHandles[i].hWnd == hWnd)
+            return g_pHandles[i].pWnd;
+    return NULL;
+}
+
+void RememberHandle(HWND hWnd, CWnd* pWnd)
+{
+    for (size_t i = 0; i < g_nHandles; ++i) {
+        if (g_pHandles[i].hWnd == hWnd) {
+            g_pHandles[i].pWnd = pWnd;
+            return;
+        }
+    }
+    if (g_nHandles == g_nHandleCapacity) {
+        size_t nCapacity = g_nHandleCapacity ? g_nHandleCapacity * 2 : 8;
+        void* pGrown = std::realloc(g_pHandles, nCapacity * sizeof(HandleEntry));
+        if (!pGrown)
+            std::abort();
+        g_pHandles = static_cast<HandleEntry*>(pGrown);
+        g_nHandleCapacity = nCapacity;
+    }
+    g_pHandles[g_nHandles].hWnd = hWnd;
+    g_pHandles[g_nHandles].pWnd = pWnd;
+    ++g_nHandles;
+}
+
+void ForgetHandle(HWND hWnd)
+{
+    for (size_t i = 0; i < g_nHandles; ++i) {
+        if (g_pHandles[i].hWnd == hWnd) {
+            g_pHandles[i] = g_pHandles[--g_nHandles];
+            return;
+        }
+    }
 }
 
 // The object whose window is being created: the first message the new window receives
@@ -36,20 +76,19 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    auto it = HandleMap().find(hWnd);
-    return it == HandleMap().end() ? NULL : it->second;
+    return LookUpHandle(hWnd);
 }
 
 void CWnd::Attach(HWND hWnd)
 {
     m_hWnd = hWnd;
-    HandleMap()[hWnd] = this;
+    RememberHandle(hWnd, this);
 }
 
 void CWnd::Detach()
 {
     if (m_hWnd) {
-        HandleMap().erase(m_hWnd);
+        ForgetHandle(m_hWnd);
         if (m_pfnSuper) {
             SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
             m_pfnSuper = NULL;
@@ -60,10 +99,21 @@ void CWnd::Detach()
 
 const char* CWnd::RegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)
 {
-    static char szName[64];
+    static char szName[4 + 5 * (1 + 2 * sizeof(UINT_PTR))];
     HINSTANCE hInstance = GetModuleHandleA(NULL);
-    std::snprintf(szName, sizeof szName, "Afx:%p:%x:%p:%p:%p", static_cast<void*>(hInstance), nClassStyle,
-                  static_cast<void*>(hCursor), static_cast<void*>(hbrBackground), static_cast<void*>(hIcon));
+    // "Afx:" and the attributes in hexadecimal, each after a colon.
+    const UINT_PTR aValues[] = {reinterpret_cast<UINT_PTR>(hInstance), nClassStyle, reinterpret_cast<UINT_PTR>(hCursor),
+                                reinterpret_cast<UINT_PTR>(hbrBackground), reinterpret_cast<UINT_PTR>(hIcon)};
+    char* p = szName;
+    *p++ = 'A';
+    *p++ = 'f';
+    *p++ = 'x';
+    for (UINT_PTR nValue : aValues) {
+        *p++ = ':';
+        for (int nShift = static_cast<int>(sizeof nValue * 8) - 4; nShift >= 0; nShift -= 4)
+            *p++ = "0123456789abcdef"[(nValue >> nShift) & 0xF];
+    }
+    *p = '\0';
     WNDCLASSA wc;
     if (GetClassInfoA(hInstance, szName, &wc))
         return szName;
@@ -105,9 +155,11 @@ CString CWnd::GetDlgItemText(int nID) const
     int nLength = hItem ? GetWindowTextLengthA(hItem) : 0;
     if (nLength <= 0)
         return CString();
-    std::vector<char> buffer(static_cast<size_t>(nLength) + 1);
-    int nGot = GetWindowTextA(hItem, buffer.data(), nLength + 1);
-    return CString(buffer.data(), nGot);
+    CString strText;
+    int nGot = GetWindowTextA(hItem, strText.GetBufferSetLength(nLength), nLength + 1);
+    // The control may hold less than it announced.
+    strText.GetBufferSetLength(nGot > 0 ? nGot : 0);
+    return strText;
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -4,4 +4,5 @@ set(FRAMEWORK_WIN32_SOURCES
     framework/StringLoad.cpp
     framework/Wnd.cpp
     framework/WinApp.cpp
-    framework/Dialog.cpp)
+    framework/Dialog.cpp
+    framework/Memory.cpp)

@@ -16,19 +16,40 @@ TEST(CString, FormatTakesAnyLengthAndShowsArgumentsLiterally)
     EXPECT_STREQ("The directory <C:\\100%s\\%d>", str);
 }
 
-TEST(CString, MakeLowerFindAndTruncate)
+TEST(CString, MakeLowerAndFind)
 {
     CString str("\"C:\\Media\\SETUP.EXE\" -AutoRun");
     str.MakeLower();
     EXPECT_STREQ("\"c:\\media\\setup.exe\" -autorun", str);
     EXPECT_EQ(21, str.Find("-autorun"));
     EXPECT_EQ(-1, str.Find("-restart"));
-    str.Truncate(3);
-    EXPECT_STREQ("\"c:", str);
-    str.Truncate(10);
-    EXPECT_STREQ("\"c:", str) << "truncating to a greater length changes nothing";
-    EXPECT_EQ(':', str.Last());
-    EXPECT_EQ('\0', CString().Last());
+}
+
+// The string owns its block: copies do not share it, and text taken from the string
+// itself survives the block's growth.
+TEST(CString, CopiesAreIndependentAndSelfReferenceSurvivesGrowth)
+{
+    CString a("abc");
+    CString b(a);
+    b += "def";
+    EXPECT_STREQ("abc", a);
+    EXPECT_STREQ("abcdef", b);
+
+    for (int i = 0; i < 6; ++i)
+        a += a.GetString();
+    EXPECT_EQ(3 * 64, a.GetLength());
+    EXPECT_EQ(0, a.Find("abcabc"));
+    a = a.GetString() + 189;
+    EXPECT_STREQ("abc", a);
+
+    a.Format("<%s|%s>", a.GetString(), std::string(300, 'y').c_str());
+    EXPECT_EQ(306, a.GetLength());
+    EXPECT_EQ(0, a.Find("<abc|yyy"));
+
+    CString moved(static_cast<CString&&>(b));
+    EXPECT_STREQ("abcdef", moved);
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_STREQ("", b);
 }
 
 TEST(Centering, CentresOverTheOwner)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -701,6 +702,50 @@ TEST_F(Resources, EveryResourceIsInUsEnglish)
     ASSERT_GE(all.size(), 5u + 2u + 1u + 5u + 1u) << "dialogs, icon images, icon group, bitmaps, strings";
     for (const ResourceLanguage& resource : all)
         EXPECT_EQ(kLanguage, resource.language) << "type " << resource.type << ", name " << resource.name;
+}
+
+// --- What the system shows about the program -------------------------------------------
+
+// Read through the system's own version functions, as the shell's properties page reads it.
+TEST_F(Resources, VersionInformationNamesMakerProductAndVersionInUsEnglish)
+{
+    const std::string path = uidriver::ModuleDirectory() + "Setup.exe";
+    DWORD dwIgnored = 0;
+    DWORD nSize = GetFileVersionInfoSizeA(path.c_str(), &dwIgnored);
+    ASSERT_GT(nSize, 0u) << "no version information";
+    std::vector<char> info(nSize);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, nSize, info.data()));
+
+    WORD* pTranslation = nullptr;
+    UINT nBytes = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pTranslation),
+                               &nBytes));
+    ASSERT_EQ(4u, nBytes) << "one language";
+    EXPECT_EQ(kLanguage, pTranslation[0]);
+    auto value = [&](const char* pszName) {
+        char szKey[96];
+        std::snprintf(szKey, sizeof szKey, "\\StringFileInfo\\%04x%04x\\%s", pTranslation[0], pTranslation[1],
+                      pszName);
+        char* pszValue = nullptr;
+        UINT nLength = 0;
+        if (!VerQueryValueA(info.data(), szKey, reinterpret_cast<void**>(&pszValue), &nLength) || !pszValue)
+            return std::string("(none)");
+        return std::string(pszValue);
+    };
+    EXPECT_EQ("Corvane Corporation", value("CompanyName"));
+    EXPECT_EQ("Pelorin", value("ProductName"));
+    EXPECT_EQ("Pelorin Setup", value("FileDescription"));
+
+    // The numbers and the texts give the same version.
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&pFixed), &nBytes));
+    char szVersion[32];
+    std::snprintf(szVersion, sizeof szVersion, "%u.%u.%u.%u", HIWORD(pFixed->dwFileVersionMS),
+                  LOWORD(pFixed->dwFileVersionMS), HIWORD(pFixed->dwFileVersionLS), LOWORD(pFixed->dwFileVersionLS));
+    EXPECT_NE(0u, pFixed->dwFileVersionMS);
+    EXPECT_EQ(szVersion, value("FileVersion"));
+    EXPECT_EQ(szVersion, value("ProductVersion"));
+    EXPECT_EQ(static_cast<DWORD>(VFT_APP), pFixed->dwFileType);
 }
 
 } // namespace
