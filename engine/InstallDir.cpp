@@ -26,6 +26,42 @@ size_t FullInstallPath(const char* pszPath, char (&szFull)[PATH_BUFFER_SIZE])
     return nLength > MAX_INSTALL_DIR_LENGTH ? 0 : nLength;
 }
 
+// The folder of the 32-bit system programs when this 32-bit program runs under WOW64 on
+// 64-bit Windows, without a trailing backslash; FALSE everywhere else (and on systems
+// that predate WOW64, which lack the two functions).
+BOOL GetWow64SystemDirectory(char (&szDir)[PATH_BUFFER_SIZE])
+{
+    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
+    typedef UINT(WINAPI * GetSystemWow64DirectoryFn)(LPSTR, UINT);
+    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
+    if (!hKernel)
+        return FALSE;
+    IsWow64ProcessFn pIsWow64 = reinterpret_cast<IsWow64ProcessFn>(GetProcAddress(hKernel, "IsWow64Process"));
+    GetSystemWow64DirectoryFn pGetWow64Dir =
+        reinterpret_cast<GetSystemWow64DirectoryFn>(GetProcAddress(hKernel, "GetSystemWow64DirectoryA"));
+    BOOL bWow64 = FALSE;
+    if (!pIsWow64 || !pGetWow64Dir || !pIsWow64(GetCurrentProcess(), &bWow64) || !bWow64)
+        return FALSE;
+    UINT nLength = pGetWow64Dir(szDir, sizeof szDir);
+    return nLength != 0 && nLength < sizeof szDir;
+}
+
+// "Rundll32.exe BraxDel.dll,Remove "<dir>\"". The system's list of installed programs
+// starts it from its 64-bit side on 64-bit Windows, where a bare Rundll32.exe is the
+// 64-bit one and the bare library name is looked for in the 64-bit system directory;
+// BraxDel.dll went to the 32-bit one. There the command names the 32-bit Rundll32 of the
+// WOW64 system directory, which finds the library in its own system directory.
+CString UninstallCommand(const char* pszInstallDir)
+{
+    CString strCommand;
+    char szWow64Dir[PATH_BUFFER_SIZE];
+    if (GetWow64SystemDirectory(szWow64Dir))
+        strCommand = CString("\"") + szWow64Dir + "\\Rundll32.exe\" BraxDel.dll,Remove \"";
+    else
+        strCommand = "Rundll32.exe BraxDel.dll,Remove \"";
+    return strCommand + pszInstallDir + "\"";
+}
+
 } // namespace
 
 int CSetupWnd::PrepareInstallDir(const char* pszPath, int nOptions)
@@ -41,7 +77,7 @@ int CSetupWnd::PrepareInstallDir(const char* pszPath, int nOptions)
 
     m_strAppExe = CString(szFull) + "varnix.exe";
     m_strManualPdf = CString(szFull) + "Docs\\index.pdf";
-    m_strUninstallCmd = CString("Rundll32.exe BraxDel.dll,Remove \"") + szFull + "\"";
+    m_strUninstallCmd = UninstallCommand(szFull);
 
     // Start at the root: for a drive path its first three characters, such as C:\ .
     size_t nWalk = nFull < 3 ? nFull : 3;

@@ -94,6 +94,37 @@ void DeleteTree(const std::string& path)
     SHFileOperationA(&op);
 }
 
+// A 32-bit process under WOW64, that is in a 64-bit prefix.
+bool IsWow64()
+{
+    BOOL bWow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64;
+}
+
+std::string Wow64SystemDirectory()
+{
+    char szPath[MAX_PATH] = "";
+    GetSystemWow64DirectoryA(szPath, sizeof szPath);
+    return szPath;
+}
+
+// What the system's list of installed programs starts: the 32-bit Rundll32 by its full
+// path under WOW64, the plain command elsewhere.
+std::string ExpectedUninstallCommand(const std::string& dir)
+{
+    std::string rundll = IsWow64() ? "\"" + Wow64SystemDirectory() + "\\Rundll32.exe\"" : "Rundll32.exe";
+    return rundll + " BraxDel.dll,Remove \"" + dir + "\\\"";
+}
+
+bool UninstallKeyInView(REGSAM view)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ | view, &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
 std::string GroupDir()
 {
     return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + PROGRAM_GROUP;
@@ -289,7 +320,7 @@ TEST_F(Installation, TypicalInstallationToCompletion)
     EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
     EXPECT_EQ(PROGRAM_GROUP, value);
     EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
-    EXPECT_EQ("Rundll32.exe BraxDel.dll,Remove \"C:\\E2E\\Typical\\\"", value);
+    EXPECT_EQ(ExpectedUninstallCommand(dir), value);
 }
 
 // --- The ways through the pages ---------------------------------------------------
@@ -560,6 +591,46 @@ TEST_F(Installation, DamagedPayloadShowsTheDecompressionError)
     EXPECT_TRUE(Exists(dir)) << "the directory was prepared before the extraction failed";
     EXPECT_FALSE(Exists(GroupDir()));
     DeleteFileA(copy.c_str());
+}
+
+// --- 64-bit Windows ------------------------------------------------------------------
+
+// Run in a 64-bit prefix (ctest's e2e_wow64), where this 32-bit test and Setup.exe run
+// under WOW64: the system directory and HKLM\Software are the 32-bit ones, and the system
+// starts the uninstall command from its 64-bit side.
+TEST_F(Installation, Wow64TheSystems64BitSideReachesTheUninstallLibrary)
+{
+    if (!IsWow64())
+        GTEST_SKIP() << "needs a 64-bit prefix";
+    const std::string dir = "C:\\E2E\\Wow64";
+    DeleteTree(dir);
+    {
+        SetupRun setup("");
+        setup.ThroughOptions(true, false, false);
+        setup.ChooseAndConfirm(dir);
+        CompleteAndExit(setup);
+    }
+    EXPECT_TRUE(Exists(dir + "\\Varnix.exe"));
+    EXPECT_TRUE(Exists(Wow64SystemDirectory() + "\\BraxDel.dll")) << "the library goes to the 32-bit system directory";
+    EXPECT_FALSE(Exists(WindowsDirectory() + "\\Sysnative\\BraxDel.dll"));
+    EXPECT_TRUE(UninstallKeyInView(KEY_WOW64_32KEY));
+    EXPECT_FALSE(UninstallKeyInView(KEY_WOW64_64KEY)) << "the 32-bit program writes the 32-bit registry view";
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+
+    std::string command;
+    ASSERT_TRUE(ReadUninstallValue("UninstallString", &command));
+    EXPECT_EQ(ExpectedUninstallCommand(dir), command);
+    // Started by a 64-bit process, as the system's list of installed programs starts it.
+    // cmd /c takes the outer quotes off a command line that begins with one.
+    const std::string cmd64 = WindowsDirectory() + "\\Sysnative\\cmd.exe";
+    ASSERT_TRUE(Exists(cmd64)) << "no 64-bit command interpreter in this prefix";
+    uidriver::Process uninstall = uidriver::Launch(cmd64, "/c \"" + command + "\"");
+    uninstall.WaitExit(120000);
+    // The demo library's Remove takes the installation directory away.
+    for (int i = 0; i < 100 && Exists(dir); ++i)
+        Sleep(200);
+    EXPECT_FALSE(Exists(dir)) << "Remove was not reached by " << command;
 }
 
 // --- Windows 98 ----------------------------------------------------------------------
