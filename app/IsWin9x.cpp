@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "SetupWnd.h"
+#include "IsWin9x.h"
 
 BOOL IsWin9x()
 {

@@ -1,22 +1,24 @@
 // The installation sequence: the pages as a chain of modal dialogs, then the work.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "../res/resource.h"
 #include "../ui/AgreementDlg.h"
 #include "../ui/DirectoryDlg.h"
 #include "../ui/MessageDlg.h"
 #include "../ui/OptionsDlg.h"
 #include "../ui/ProgressDlg.h"
-#include "../ui/SetupDirectory.h"
+#include "CommandLine.h"
+#include "IsWin9x.h"
+#include "Options.h"
+#include "RunProgram.h"
+#include "SetupDirectory.h"
+#include "SetupMessages.h"
 #include "SetupWnd.h"
 
 namespace {
 
 const char DEFAULT_INSTALL_DIR[] = "C:\\Pelorin";
 const char REDIST_INSTALLER[] = "axdist.exe";
-const char READER_SETUP_PATH[] = "\\AcroRead\\Setup.exe";
 
 enum SequenceState {
     STATE_WELCOME,
@@ -31,6 +33,15 @@ enum SequenceState {
     STATE_DONE,
 };
 
+// String 3, the one message of a directory that cannot be prepared, whatever the cause.
+// It lives as long as the process, like the engine's messages.
+const char* LoadDirectoryError()
+{
+    static CString s_strText;
+    s_strText.LoadString(IDS_ERR_CREATE_DIR);
+    return s_strText;
+}
+
 // Anything but IDCANCEL, a failed display included, counts as the forward button.
 bool WentBack(INT_PTR nResult)
 {
@@ -38,23 +49,6 @@ bool WentBack(INT_PTR nResult)
 }
 
 } // namespace
-
-// With the name given as the application, CreateProcess completes a bare name from the
-// current directory only and never searches the path.
-void RunProgramAndWait(const char* pszProgram)
-{
-    char szCommandLine[MAX_PATH];
-    lstrcpynA(szCommandLine, pszProgram, sizeof szCommandLine);
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(pszProgram, szCommandLine, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-        return;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-}
 
 void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
 {
@@ -72,7 +66,6 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
     messageDlg.m_bNextBack = FALSE;
 
     BOOL bWithDirectory = FALSE;
-    const char* pszError = NULL;
     SequenceState state = STATE_WELCOME;
     while (state != STATE_CLOSE && state != STATE_DONE) {
         switch (state) {
@@ -135,16 +128,18 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
             break;
         }
 
-        case STATE_WORK:
-            state = DoInstallationWork(bWithDirectory, directoryDlg.m_strPath, messageDlg.m_strText, &pszError)
-                        ? STATE_DONE
-                        : STATE_ERROR;
+        case STATE_WORK: {
+            const char* pszError = DoInstallationWork(bWithDirectory, directoryDlg.m_strPath);
+            if (pszError) {
+                messageDlg.m_strText = pszError;
+                state = STATE_ERROR;
+            } else {
+                state = STATE_DONE;
+            }
             break;
+        }
 
         case STATE_ERROR:
-            // A failed directory preparation has left string 3 in the text already.
-            if (pszError)
-                messageDlg.m_strText = pszError;
             DestroyProgressDialog();
             messageDlg.m_strTitle.LoadString(IDS_TITLE_ERROR);
             messageDlg.m_bTwoButtons = FALSE;
@@ -164,23 +159,22 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
         DestroyWindow();
 }
 
-// The work, in order; the first failing step ends it. On failure *ppszError is the
-// step's message, or NULL when the directory could not be prepared (the message text
-// then holds string 3 already).
-BOOL CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPath, CString& strMessageText,
-                                   const char** ppszError)
+// The first failing step ends the work; its message is the result.
+const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPath)
 {
-    *ppszError = NULL;
     if (bWithDirectory) {
         m_pProgressDlg = new CProgressDlg(this);
         m_pProgressDlg->Create(IDD_PROGRESS, this);
-        strMessageText.LoadString(IDS_ERR_CREATE_DIR);
         if (PrepareInstallDir(pszPath, m_nOptions) != 0)
-            return FALSE;
+            return LoadDirectoryError();
     }
 
-    if ((m_nOptions & OPTION_APPLICATION) && (*ppszError = ExtractPayload()) != NULL)
-        return FALSE;
+    const char* pszError = NULL;
+    if (m_nOptions & OPTION_APPLICATION) {
+        pszError = ExtractPayload();
+        if (pszError)
+            return pszError;
+    }
 
     // The redistributable installer is the one the extraction has just written into the
     // installation directory. Without a directory the current directory is where the
@@ -191,23 +185,29 @@ BOOL CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPath, CSt
         DeleteFileA(REDIST_INSTALLER);
     }
 
-    if ((m_nOptions & OPTION_MANUALS) && (*ppszError = CopyManuals()) != NULL)
-        return FALSE;
+    if (m_nOptions & OPTION_MANUALS) {
+        pszError = CopyManuals();
+        if (pszError)
+            return pszError;
+    }
 
-    if ((m_nOptions & OPTION_NEEDS_DIRECTORY) && (*ppszError = CreateShortcuts(pszPath, m_nOptions)) != NULL)
-        return FALSE;
+    if (m_nOptions & OPTION_NEEDS_DIRECTORY) {
+        pszError = CreateShortcuts(pszPath, m_nOptions);
+        if (pszError)
+            return pszError;
+    }
 
     if (m_nOptions & OPTION_READER) {
         // Where the setup directory cannot be resolved there is no reader installer to run.
         char szReaderSetup[SETUP_DIR_PATH_SIZE];
-        if (GetSetupDirectoryFile(GetCommandLineA(), READER_SETUP_PATH, szReaderSetup, sizeof szReaderSetup))
+        if (GetSetupDirectoryFile(GetCommandLineA(), MEDIUM_READER_SETUP, szReaderSetup, sizeof szReaderSetup))
             m_strReaderSetup = szReaderSetup;
     }
 
     m_bInstallDone = TRUE;
     if ((m_nOptions & OPTION_NEEDS_DIRECTORY) == 0)
         PostMessage(WM_SETUP_FINISHED);
-    return TRUE;
+    return NULL;
 }
 
 void CSetupWnd::DestroyProgressDialog()

@@ -1,6 +1,9 @@
 #include "SetupApp.h"
 
 #include "../res/resource.h"
+#include "CommandLine.h"
+#include "RestartWindows.h"
+#include "SetupMessages.h"
 #include "SetupWnd.h"
 
 // The one application object.
@@ -9,13 +12,6 @@ static CSetupApp theApp;
 CSetupApp::CSetupApp() : m_pSetupWnd(NULL) {}
 
 CSetupApp::~CSetupApp() {}
-
-static BOOL CommandLineContains(const char* pszSwitch)
-{
-    CString strCommandLine(GetCommandLineA());
-    strCommandLine.MakeLower();
-    return strCommandLine.Find(pszSwitch) >= 0;
-}
 
 BOOL CSetupApp::InitInstance()
 {

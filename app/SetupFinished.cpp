@@ -4,6 +4,9 @@
 
 #include "../res/resource.h"
 #include "../ui/MessageDlg.h"
+#include "CommandLine.h"
+#include "Options.h"
+#include "RunProgram.h"
 #include "SetupWnd.h"
 
 void CSetupWnd::OnSetupFinished()

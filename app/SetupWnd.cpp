@@ -2,7 +2,9 @@
 
 #include <objbase.h>
 
-BOOL g_bAutorun = FALSE;
+#include "../ui/Backdrop.h"
+#include "../ui/ProgressDlg.h"
+#include "SetupMessages.h"
 
 CSetupWnd::CSetupWnd()
     : m_hIcon(NULL), m_pArchivePos(NULL), m_pArchiveEnd(NULL), m_szDocsDir(), m_szMacrosDir(), m_szExamplesDir(), m_nOptions(0)
@@ -15,6 +17,8 @@ CSetupWnd::CSetupWnd()
 
 CSetupWnd::~CSetupWnd() {}
 
+// The hand-over runs before the message table; the message then goes on to the default
+// processing like every other.
 LRESULT CSetupWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SETUP_FINISHED)
@@ -26,7 +30,7 @@ BOOL CSetupWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult)
 {
     switch (message) {
     case WM_PAINT:
-        OnPaint();
+        PaintBackdrop(m_hWnd, m_hIcon);
         *pResult = 0;
         return TRUE;
     case WM_QUERYDRAGICON:
@@ -34,7 +38,15 @@ BOOL CSetupWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult)
         return TRUE;
     case WM_TIMER:
         RunSequence(wParam);
+        // The timer message still gets the default processing afterwards, which does
+        // nothing for it: the sequence has stopped the timer by then.
         return FALSE;
     }
     return FALSE;
+}
+
+void CSetupWnd::SendProgressTick()
+{
+    if (m_pProgressDlg && m_pProgressDlg->m_hWnd)
+        ::SendMessageA(m_pProgressDlg->m_hWnd, WM_TIMER, TIMER_PROGRESS, 0);
 }

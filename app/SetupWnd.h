@@ -6,30 +6,6 @@
 
 class CProgressDlg;
 
-// Option bits chosen on the options page.
-enum {
-    OPTION_APPLICATION = 0x02,
-    OPTION_MANUALS = 0x04,
-    OPTION_READER = 0x08,
-};
-// Application or manuals: only then is an installation directory needed.
-const int OPTION_NEEDS_DIRECTORY = OPTION_APPLICATION | OPTION_MANUALS;
-
-// Posted to the setup window when the work is over.
-const UINT WM_SETUP_FINISHED = WM_USER;
-
-const UINT_PTR TIMER_START = 1;
-
-// TRUE when the lower-cased command line contains "-autorun".
-extern BOOL g_bAutorun;
-
-// TRUE on Windows 95 and 98 only.
-BOOL IsWin9x();
-
-// Starts a program with its own name as the whole command line and waits for its end;
-// a program that cannot be started is passed over.
-void RunProgramAndWait(const char* pszProgram);
-
 class CSetupWnd : public CWnd {
 public:
     CSetupWnd();
@@ -54,8 +30,9 @@ public:
     // Installation sequence (the first WM_TIMER) and completion hand-over.
     void RunSequence(UINT_PTR nIDEvent);
     void OnSetupFinished();
-    BOOL DoInstallationWork(BOOL bWithDirectory, const char* pszPath, CString& strMessageText,
-                            const char** ppszError);
+    // The work of an installation, in order; null when every step succeeded, otherwise
+    // the failing step's message.
+    const char* DoInstallationWork(BOOL bWithDirectory, const char* pszPath);
     void DestroyProgressDialog();
 
     // Installation engine.
@@ -79,7 +56,6 @@ protected:
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
 private:
-    void OnPaint();
     // Points the archive cursor at the payload resource; FALSE when there is none.
     BOOL LocateArchive();
     // One step of the progress dialog, when there is one.

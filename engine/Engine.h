@@ -15,15 +15,16 @@ extern const char* const g_pszGroupName;
 // Paths of the installation live in buffers of this size; shell paths in MAX_PATH (260).
 const size_t PATH_BUFFER_SIZE = 256;
 
-// The longest installation directory (full path with its trailing backslash) whose derived
-// paths all fit PATH_BUFFER_SIZE: the longest suffix is "5&10ChannelExamples\" (20).
-const size_t MAX_INSTALL_DIR_LENGTH = PATH_BUFFER_SIZE - 1 - 20;
+// The installation directory's subdirectories, each with its trailing backslash.
+const char MACROS_SUBDIR[] = "ChmMacros\\";
+const char EXAMPLES_SUBDIR[] = "5&10ChannelExamples\\";
+const char DOCS_SUBDIR[] = "Docs\\";
 
-// The folder of the running setup program, as the command line names it: the text before
-// the command line's last backslash, less a leading double quote, made a full path without
-// a trailing backslash. FALSE (and pszDir not to be read) when the conversion fails or the
-// full path does not fit nDirSize.
-BOOL GetSetupDirFromCommandLine(const char* pszCommandLine, char* pszDir, DWORD nDirSize);
+// The longest installation directory (full path with its trailing backslash) whose derived
+// paths all fit PATH_BUFFER_SIZE: the examples subdirectory is the longest suffix.
+const size_t MAX_INSTALL_DIR_LENGTH = PATH_BUFFER_SIZE - sizeof EXAMPLES_SUBDIR;
+static_assert(sizeof EXAMPLES_SUBDIR >= sizeof MACROS_SUBDIR && sizeof EXAMPLES_SUBDIR >= sizeof DOCS_SUBDIR,
+              "MAX_INSTALL_DIR_LENGTH leaves room for the longest subdirectory");
 
 // Creates or replaces the shortcut file pszLink pointing at pszTarget, started in
 // pszWorkDir. A shortcut that cannot be made is passed over silently.

@@ -5,10 +5,10 @@
 
 #include <zlib.h>
 
+#include "../app/IsWin9x.h"
 #include "../app/SetupWnd.h"
-#include "../ui/ProgressDlg.h"
 #include "Engine.h"
-#include "EngineText.h"
+#include "ExtractRules.h"
 #include "FileStream.h"
 #include "PayloadFormat.h"
 
@@ -61,14 +61,8 @@ private:
 void FetchSystemDirectory(char (&szDir)[PATH_BUFFER_SIZE])
 {
     UINT nLength = GetSystemDirectoryA(szDir, sizeof szDir);
-    if (nLength == 0 || nLength >= sizeof szDir - 1) {
+    if (nLength == 0 || nLength >= sizeof szDir || !AppendBackslash(szDir))
         szDir[0] = '\0';
-        return;
-    }
-    if (szDir[nLength - 1] != '\\') {
-        szDir[nLength] = '\\';
-        szDir[nLength + 1] = '\0';
-    }
 }
 
 // Whatever stands at the destination goes first, read-only or not. Nothing there is the
@@ -91,12 +85,6 @@ void MakeReadOnly(const char* pszPath)
 }
 
 } // namespace
-
-void CSetupWnd::SendProgressTick()
-{
-    if (m_pProgressDlg && m_pProgressDlg->m_hWnd)
-        ::SendMessageA(m_pProgressDlg->m_hWnd, WM_TIMER, TIMER_PROGRESS, 0);
-}
 
 const char* CSetupWnd::ExtractPayload()
 {

@@ -4,9 +4,10 @@
 
 #include <cstring>
 
+#include "../app/Options.h"
 #include "../app/SetupWnd.h"
+#include "../framework/PathText.h"
 #include "Engine.h"
-#include "EngineText.h"
 
 namespace {
 
@@ -15,14 +16,9 @@ namespace {
 size_t FullInstallPath(const char* pszPath, char (&szFull)[PATH_BUFFER_SIZE])
 {
     DWORD nLength = GetFullPathNameA(pszPath, sizeof szFull, szFull, NULL);
-    if (nLength == 0 || nLength >= sizeof szFull)
+    if (nLength == 0 || nLength >= sizeof szFull || !AppendBackslash(szFull))
         return 0;
-    if (szFull[nLength - 1] != '\\') {
-        if (nLength + 1 > MAX_INSTALL_DIR_LENGTH)
-            return 0;
-        szFull[nLength++] = '\\';
-        szFull[nLength] = '\0';
-    }
+    nLength = static_cast<DWORD>(std::strlen(szFull));
     return nLength > MAX_INSTALL_DIR_LENGTH ? 0 : nLength;
 }
 
@@ -76,7 +72,7 @@ int CSetupWnd::PrepareInstallDir(const char* pszPath, int nOptions)
         return 1;
 
     m_strAppExe = CString(szFull) + "varnix.exe";
-    m_strManualPdf = CString(szFull) + "Docs\\index.pdf";
+    m_strManualPdf = CString(szFull) + DOCS_SUBDIR + "index.pdf";
     m_strUninstallCmd = UninstallCommand(szFull);
 
     // Start at the root: for a drive path its first three characters, such as C:\ .
@@ -101,12 +97,12 @@ int CSetupWnd::PrepareInstallDir(const char* pszPath, int nOptions)
         _mkdir(szWalk);
     }
 
-    JoinPath(m_szMacrosDir, szFull, "ChmMacros\\");
+    JoinPath(m_szMacrosDir, szFull, MACROS_SUBDIR);
     _mkdir(m_szMacrosDir);
-    JoinPath(m_szExamplesDir, szFull, "5&10ChannelExamples\\");
+    JoinPath(m_szExamplesDir, szFull, EXAMPLES_SUBDIR);
     _mkdir(m_szExamplesDir);
     if (nOptions & OPTION_MANUALS) {
-        JoinPath(m_szDocsDir, szFull, "Docs\\");
+        JoinPath(m_szDocsDir, szFull, DOCS_SUBDIR);
         _mkdir(m_szDocsDir);
     }
     return 0;

@@ -3,17 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../app/SetupDirectory.h"
 #include "../app/SetupWnd.h"
-#include "../ui/SetupDirectory.h"
-#include "Engine.h"
-#include "EngineText.h"
 #include "../framework/FileSearch.h"
+#include "../framework/PathText.h"
+#include "Engine.h"
 #include "FileStream.h"
 
 namespace {
 
 const char MANUAL_ERROR_FORMAT[] = "Error installing documentation file <%s>";
-const char DOCS_PATTERN[] = "\\Docs\\*.*";
 const size_t COPY_BLOCK_SIZE = 3200;
 
 // Streams the source into the target through one block. FALSE when the target took fewer
@@ -27,18 +26,6 @@ bool CopyStream(FILE* pSource, FILE* pTarget)
         if (std::fwrite(buffer, 1, nRead, pTarget) != nRead)
             return false;
     } while (nRead == sizeof buffer);
-    return true;
-}
-
-// The setup directory followed by "\Docs\*.*"; false when it does not fit.
-bool BuildDocsPattern(const char* pszCommandLine, char (&szPattern)[PATH_BUFFER_SIZE])
-{
-    if (!GetSetupDirFromCommandLine(pszCommandLine, szPattern, sizeof szPattern))
-        return false;
-    size_t nDir = std::strlen(szPattern);
-    if (nDir + sizeof DOCS_PATTERN > sizeof szPattern)
-        return false;
-    std::memcpy(szPattern + nDir, DOCS_PATTERN, sizeof DOCS_PATTERN);
     return true;
 }
 
@@ -66,13 +53,6 @@ const char* CopyManual(const char* pszSourceDir, const char* pszTargetDir, const
 
 } // namespace
 
-BOOL GetSetupDirFromCommandLine(const char* pszCommandLine, char* pszDir, DWORD nDirSize)
-{
-    CString strText = DeriveSetupDirectory(pszCommandLine);
-    DWORD nLength = GetFullPathNameA(strText, nDirSize, pszDir, NULL);
-    return nLength != 0 && nLength < nDirSize;
-}
-
 const char* CSetupWnd::CopyManuals()
 {
     return CopyManualsFrom(GetCommandLineA());
@@ -84,7 +64,7 @@ const char* CSetupWnd::CopyManualsFrom(const char* pszCommandLine)
     // that cannot start, like a medium without Docs.
     char szPattern[PATH_BUFFER_SIZE];
     WIN32_FIND_DATAA found;
-    if (!BuildDocsPattern(pszCommandLine, szPattern))
+    if (!GetSetupDirectoryFile(pszCommandLine, MEDIUM_DOCS_PATTERN, szPattern, sizeof szPattern))
         return FormatErrorText(MANUAL_ERROR_FORMAT, "FindFirstFile");
     CFileSearch search(szPattern, &found);
     if (!search.Started())

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "../framework/PathText.h"
 #include "PayloadFormat.h"
 
 const char* DescribePayloadNameProblem(PayloadNameProblem problem)
@@ -36,11 +37,6 @@ static bool IsAsciiLetter(char ch)
     return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
 }
 
-static char ToUpperAscii(char ch)
-{
-    return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
-}
-
 static bool IsForbiddenCharacter(char ch)
 {
     unsigned char uch = static_cast<unsigned char>(ch);
@@ -59,7 +55,7 @@ static bool IsDeviceName(const char* pch, size_t nLength)
     if (nBase == 0 || nBase >= sizeof base)
         return false;
     for (size_t i = 0; i < nBase; ++i)
-        base[i] = ToUpperAscii(pch[i]);
+        base[i] = UpperAscii(pch[i]);
     base[nBase] = '\0';
 
     static const char* const s_devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};

@@ -1,11 +1,11 @@
 // Shortcuts and uninstall registration: the Start-menu program group with its links, the
 // entry in the system's list of installed programs, and the desktop link.
-#include <objbase.h>
-#include <shlobj.h>
-
+#include "../app/Options.h"
 #include "../app/SetupWnd.h"
+#include "../framework/ComRef.h"
+#include "../framework/Handles.h"
+#include "../framework/PathText.h"
 #include "Engine.h"
-#include "EngineText.h"
 
 const char* const g_pszGroupName = "Corvane Corporation - Pelorin";
 
@@ -14,59 +14,6 @@ namespace {
 const char GROUP_ERROR[] = "Error creating startup group";
 const char UNINSTALL_ERROR[] = "Error creating Uninstall Information";
 const char UNINSTALL_ROOT[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-// A COM interface pointer, released when it goes out of scope.
-template <typename Interface>
-class CComRef {
-public:
-    CComRef() : m_p(NULL) {}
-    ~CComRef()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-
-    Interface* operator->() const { return m_p; }
-    void** Out() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    Interface* m_p;
-};
-
-class CRegKey {
-public:
-    CRegKey() : m_hKey(NULL) {}
-    ~CRegKey()
-    {
-        if (m_hKey)
-            RegCloseKey(m_hKey);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-
-    HKEY Get() const { return m_hKey; }
-    HKEY* Out() { return &m_hKey; }
-
-private:
-    HKEY m_hKey;
-};
-
-// An item identifier list from the shell, freed with the shell's allocator.
-class CItemIdList {
-public:
-    CItemIdList() : m_pidl(NULL) {}
-    ~CItemIdList() { CoTaskMemFree(m_pidl); }
-    CItemIdList(const CItemIdList&) = delete;
-    CItemIdList& operator=(const CItemIdList&) = delete;
-
-    LPITEMIDLIST Get() const { return m_pidl; }
-    LPITEMIDLIST* Out() { return &m_pidl; }
-
-private:
-    LPITEMIDLIST m_pidl;
-};
 
 BOOL SetStringValue(HKEY hKey, const char* pszName, const char* pszText)
 {
@@ -90,17 +37,8 @@ int GetSpecialFolder(int nFolder, char (&szPath)[MAX_PATH])
         return 0;
     if (!SHGetPathFromIDListA(pidl.Get(), szPath))
         return 0;
-    size_t nLength = strnlen(szPath, sizeof szPath);
-    if (nLength == 0 || nLength >= sizeof szPath)
-        return 0;
-    if (szPath[nLength - 1] != '\\') {
-        // A folder path with no room left for its backslash is one no link name fits after.
-        if (nLength + 1 >= sizeof szPath)
-            return 0;
-        szPath[nLength] = '\\';
-        szPath[nLength + 1] = '\0';
-    }
-    return 1;
+    // A folder path with no room left for its backslash is one no link name fits after.
+    return AppendBackslash(szPath) ? 1 : 0;
 }
 
 void CreateShellLink(const char* pszLink, const char* pszTarget, const char* pszWorkDir)

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "PathText.h"
+
 namespace {
 
 // The program has no way on without its texts: running out of memory for one ends it.
@@ -154,8 +156,7 @@ int CString::Find(const char* pszSub) const
 void CString::MakeLower()
 {
     for (size_t i = 0; i < m_nLength; ++i)
-        if (m_pszData[i] >= 'A' && m_pszData[i] <= 'Z')
-            m_pszData[i] = static_cast<char>(m_pszData[i] - 'A' + 'a');
+        m_pszData[i] = LowerAscii(m_pszData[i]);
 }
 
 char* CString::GetBufferSetLength(int nLength)

@@ -48,6 +48,15 @@ public:
     UINT IsDlgButtonChecked(int nID) const { return ::IsDlgButtonChecked(m_hWnd, nID); }
 
 protected:
+    // How a window class takes its messages, one rule for all of them:
+    //  - It decodes them in OnWndMsg, its message table, and calls a named handler there.
+    //    A message it has answered returns TRUE with *pResult set; every other returns
+    //    FALSE, also one it has acted on but whose default processing must still run (a
+    //    dialog's timer ticks, WM_DESTROY), and a class that derives from another one
+    //    hands what it does not take to the base class's OnWndMsg.
+    //  - WindowProc is overridden only for a message that must be seen before the message
+    //    table whatever the table does with it (the setup window's WM_SETUP_FINISHED).
+    //
     // The message filter. The default consults the message table (OnWndMsg) and hands
     // every message it does not handle to DefWindowProc.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

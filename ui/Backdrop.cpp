@@ -1,6 +1,5 @@
 #include "Backdrop.h"
 
-#include "../app/SetupWnd.h"
 #include "../framework/WinApp.h"
 #include "../res/resource.h"
 #include "BackdropLayout.h"
@@ -106,7 +105,7 @@ bool CTitleFont::SelectSize(int nSizeTenths, int* pWidth)
     if (!m_hOriginalFont)
         m_hOriginalFont = hPrevious;
     // The font selected before is out of the DC now and may go.
-    m_font = std::move(font);
+    m_font = static_cast<CFont&&>(font);
     SIZE size = {0, 0};
     GetTextExtentPointA(m_hDC, g_pszTitle2, lstrlenA(g_pszTitle2), &size);
     *pWidth = size.cx;
@@ -136,9 +135,4 @@ void PaintBackdrop(HWND hWnd, HICON hIcon)
     BackdropLayout layout = ComputeBackdropLayout(nWidth, nHeight, letterI.cx, letterI.cy);
     PaintSplash(dc, layout);
     PaintTitles(dc, layout);
-}
-
-void CSetupWnd::OnPaint()
-{
-    PaintBackdrop(m_hWnd, m_hIcon);
 }

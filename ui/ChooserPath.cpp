@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "../framework/PathText.h"
+
 namespace {
 
 // Appends to a fixed buffer and remembers whether everything fitted; a text that did not
@@ -41,11 +43,6 @@ private:
 bool EndsWith(const char* psz, size_t nLength, char ch)
 {
     return nLength > 0 && psz[nLength - 1] == ch;
-}
-
-char LowerAscii(char ch)
-{
-    return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch | 0x20) : ch;
 }
 
 } // namespace

@@ -14,7 +14,7 @@ CDirectoryDlg::CDirectoryDlg(CWnd* pParentWnd) : CDialog(IDD_DIRECTORY, pParentW
 
 CDirectoryDlg::~CDirectoryDlg() {}
 
-LRESULT CDirectoryDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BOOL CDirectoryDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     if (message == WM_COMMAND) {
         if (LOWORD(wParam) == IDC_DRIVE_COMBO && HIWORD(wParam) == CBN_SELCHANGE)
@@ -22,7 +22,7 @@ LRESULT CDirectoryDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         else if (LOWORD(wParam) == IDC_DIR_LIST && HIWORD(wParam) == LBN_DBLCLK)
             OnDirectoryDoubleClick();
     }
-    return CDialog::WindowProc(message, wParam, lParam);
+    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
 }
 
 BOOL CDirectoryDlg::OnInitDialog()

@@ -16,7 +16,7 @@ public:
     CString m_strPath;
 
 protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
 

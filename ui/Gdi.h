@@ -1,15 +1,13 @@
-// Owning and non-owning wrappers for GDI objects and device contexts. An owning type
-// (CFont, CBrush, CBitmap, CDC, CPaintDC, CClientDC) releases its handle when it goes
-// out of scope and can only be moved; a non-owning one (CFontHandle, CBrushHandle,
-// CBitmapHandle, CDCHandle) never releases anything and copies freely.
+// Owning wrappers for GDI objects and device contexts: each releases its handle when it
+// goes out of scope and can only be moved (CFont, CBrush, CBitmap, CDC), or is bound to
+// its scope (CPaintDC, CClientDC, CSelectObject).
 //
 // Every handle an owning type takes is counted, so that a test can check that a piece of
-// painting gives back everything it created.
+// painting gives back everything it created (the system's own count is not to be had
+// under Wine).
 #pragma once
 
 #include <windows.h>
-
-#include <utility>
 
 // Objects and device contexts taken by the owning wrappers: how many so far, and how
 // many are still held. Painting happens on one thread.
@@ -18,41 +16,17 @@ struct CGdiCounts {
     static inline long nAlive = 0;
 };
 
-template <typename THandle, bool t_bManaged>
-class CGdiObjectT;
-
-// Non-owning: a plain handle with the object's operations.
+// A GDI object (font, brush, bitmap), deleted with DeleteObject.
 template <typename THandle>
-class CGdiObjectT<THandle, false> {
+class CGdiObject {
 public:
-    CGdiObjectT(THandle hObject = NULL) : m_hObject(hObject) {}
+    explicit CGdiObject(THandle hObject = NULL) : m_hObject(NULL) { Attach(hObject); }
+    ~CGdiObject() { DeleteObject(); }
 
-    operator THandle() const { return m_hObject; }
-    THandle GetHandle() const { return m_hObject; }
-    bool IsNull() const { return m_hObject == NULL; }
-    void Attach(THandle hObject) { m_hObject = hObject; }
-    THandle Detach()
-    {
-        THandle hObject = m_hObject;
-        m_hObject = NULL;
-        return hObject;
-    }
-
-protected:
-    THandle m_hObject;
-};
-
-// Owning: deletes its object.
-template <typename THandle>
-class CGdiObjectT<THandle, true> {
-public:
-    CGdiObjectT(THandle hObject = NULL) : m_hObject(NULL) { Attach(hObject); }
-    ~CGdiObjectT() { DeleteObject(); }
-
-    CGdiObjectT(const CGdiObjectT&) = delete;
-    CGdiObjectT& operator=(const CGdiObjectT&) = delete;
-    CGdiObjectT(CGdiObjectT&& other) noexcept : m_hObject(other.m_hObject) { other.m_hObject = NULL; }
-    CGdiObjectT& operator=(CGdiObjectT&& other) noexcept
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+    CGdiObject(CGdiObject&& other) noexcept : m_hObject(other.m_hObject) { other.m_hObject = NULL; }
+    CGdiObject& operator=(CGdiObject&& other) noexcept
     {
         if (this != &other) {
             DeleteObject();
@@ -63,7 +37,6 @@ public:
     }
 
     operator THandle() const { return m_hObject; }
-    THandle GetHandle() const { return m_hObject; }
     bool IsNull() const { return m_hObject == NULL; }
 
     // Takes ownership; an object held before is deleted first.
@@ -75,15 +48,6 @@ public:
             ++CGdiCounts::nCreated;
             ++CGdiCounts::nAlive;
         }
-    }
-    // Gives up ownership without deleting.
-    THandle Detach()
-    {
-        THandle hObject = m_hObject;
-        if (m_hObject)
-            --CGdiCounts::nAlive;
-        m_hObject = NULL;
-        return hObject;
     }
     void DeleteObject()
     {
@@ -98,81 +62,49 @@ protected:
     THandle m_hObject;
 };
 
-template <bool t_bManaged>
-class CFontT : public CGdiObjectT<HFONT, t_bManaged> {
+class CFont : public CGdiObject<HFONT> {
 public:
-    using CGdiObjectT<HFONT, t_bManaged>::CGdiObjectT;
+    using CGdiObject<HFONT>::CGdiObject;
     HFONT CreateFontIndirect(const LOGFONTA* pLogFont)
     {
-        this->Attach(::CreateFontIndirectA(pLogFont));
-        return this->m_hObject;
+        Attach(::CreateFontIndirectA(pLogFont));
+        return m_hObject;
     }
 };
-typedef CFontT<true> CFont;
-typedef CFontT<false> CFontHandle;
 
-template <bool t_bManaged>
-class CBrushT : public CGdiObjectT<HBRUSH, t_bManaged> {
+class CBrush : public CGdiObject<HBRUSH> {
 public:
-    using CGdiObjectT<HBRUSH, t_bManaged>::CGdiObjectT;
+    using CGdiObject<HBRUSH>::CGdiObject;
     HBRUSH CreateSolidBrush(COLORREF crColour)
     {
-        this->Attach(::CreateSolidBrush(crColour));
-        return this->m_hObject;
+        Attach(::CreateSolidBrush(crColour));
+        return m_hObject;
     }
 };
-typedef CBrushT<true> CBrush;
-typedef CBrushT<false> CBrushHandle;
 
-template <bool t_bManaged>
-class CBitmapT : public CGdiObjectT<HBITMAP, t_bManaged> {
+class CBitmap : public CGdiObject<HBITMAP> {
 public:
-    using CGdiObjectT<HBITMAP, t_bManaged>::CGdiObjectT;
+    using CGdiObject<HBITMAP>::CGdiObject;
     HBITMAP LoadBitmap(HINSTANCE hInstance, UINT nID)
     {
-        this->Attach(::LoadBitmapA(hInstance, MAKEINTRESOURCEA(nID)));
-        return this->m_hObject;
-    }
-    HBITMAP CreateCompatibleBitmap(HDC hdc, int nWidth, int nHeight)
-    {
-        this->Attach(::CreateCompatibleBitmap(hdc, nWidth, nHeight));
-        return this->m_hObject;
+        Attach(::LoadBitmapA(hInstance, MAKEINTRESOURCEA(nID)));
+        return m_hObject;
     }
     bool GetBitmap(BITMAP* pBitmap) const
     {
-        return ::GetObjectA(this->m_hObject, sizeof(BITMAP), pBitmap) == sizeof(BITMAP);
+        return ::GetObjectA(m_hObject, sizeof(BITMAP), pBitmap) == sizeof(BITMAP);
     }
 };
-typedef CBitmapT<true> CBitmap;
-typedef CBitmapT<false> CBitmapHandle;
 
-// A device context. The owning form holds a memory DC made with CreateCompatibleDC and
-// deletes it; CDCHandle only borrows one.
-template <bool t_bManaged>
-class CDCT;
-
-template <>
-class CDCT<false> {
+// A memory device context made with CreateCompatibleDC, deleted with DeleteDC.
+class CDC {
 public:
-    CDCT(HDC hdc = NULL) : m_hDC(hdc) {}
-    operator HDC() const { return m_hDC; }
-    bool IsNull() const { return m_hDC == NULL; }
-
-protected:
-    HDC m_hDC;
-};
-typedef CDCT<false> CDCHandle;
-
-template <>
-class CDCT<true> {
-public:
-    CDCT() : m_hDC(NULL) {}
-    ~CDCT() { DeleteDC(); }
-    CDCT(const CDCT&) = delete;
-    CDCT& operator=(const CDCT&) = delete;
+    CDC() : m_hDC(NULL) {}
+    ~CDC() { DeleteDC(); }
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
 
     operator HDC() const { return m_hDC; }
-    bool IsNull() const { return m_hDC == NULL; }
 
     HDC CreateCompatibleDC(HDC hdc)
     {
@@ -196,7 +128,6 @@ public:
 private:
     HDC m_hDC;
 };
-typedef CDCT<true> CDC;
 
 // The paint DC of a WM_PAINT: BeginPaint on construction, EndPaint on destruction.
 class CPaintDC {
@@ -207,7 +138,6 @@ public:
     CPaintDC& operator=(const CPaintDC&) = delete;
 
     operator HDC() const { return m_hDC; }
-    const PAINTSTRUCT& PaintStruct() const { return m_ps; }
 
 private:
     HWND m_hWnd;
@@ -248,8 +178,6 @@ public:
     }
     CSelectObject(const CSelectObject&) = delete;
     CSelectObject& operator=(const CSelectObject&) = delete;
-
-    bool Selected() const { return m_hPrevious && m_hPrevious != HGDI_ERROR; }
 
 private:
     HDC m_hDC;

@@ -2,25 +2,12 @@
 
 #include <cstdio>
 
-#include "../app/SetupWnd.h"
+#include "../app/Options.h"
+#include "../app/SetupDirectory.h"
 #include "../framework/WinApp.h"
 #include "../res/resource.h"
-#include "SetupDirectory.h"
 
 LPSTR(WINAPI* g_pfnGetCommandLine)(void) = GetCommandLineA;
-
-bool GetSetupDirectoryFile(const char* pszCommandLine, const char* pszFile, char* pszPath, size_t cchPath)
-{
-    if (cchPath > 0)
-        pszPath[0] = '\0';
-    CString strDirectory = DeriveSetupDirectory(pszCommandLine);
-    char szFullPath[SETUP_DIR_PATH_SIZE];
-    DWORD cchFull = GetFullPathNameA(strDirectory, sizeof szFullPath, szFullPath, NULL);
-    // 0 is a failure; a result that does not fit comes back as the size it would need.
-    if (cchFull == 0 || cchFull >= sizeof szFullPath)
-        return false;
-    return AppendToSetupDirectory(szFullPath, pszFile, pszPath, cchPath);
-}
 
 namespace {
 
@@ -50,10 +37,10 @@ COptionsDlg::~COptionsDlg() {}
 
 BOOL COptionsDlg::OnInitDialog()
 {
-    BOOL bManuals = MediumFileReadable("\\Docs\\Index.pdf");
+    BOOL bManuals = MediumFileReadable(MEDIUM_MANUAL_INDEX);
     if (bManuals)
         m_nOptions |= OPTION_MANUALS;
-    BOOL bReader = MediumFileReadable("\\AcroRead\\Setup.exe");
+    BOOL bReader = MediumFileReadable(MEDIUM_READER_SETUP);
 
     CheckDlgButton(IDC_OPT_APPLICATION, CheckFor(m_nOptions, OPTION_APPLICATION));
     CheckDlgButton(IDC_OPT_MANUALS, CheckFor(m_nOptions, OPTION_MANUALS));

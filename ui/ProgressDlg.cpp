@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "../app/SetupMessages.h"
 #include "../app/SetupWnd.h"
 #include "../framework/WinApp.h"
 #include "../res/resource.h"
@@ -92,14 +93,14 @@ void CProgressDlg::OnOK() {}
 
 void CProgressDlg::OnCancel() {}
 
-LRESULT CProgressDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BOOL CProgressDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     // Every WM_TIMER is a tick, the engine's (wParam TIMER_PROGRESS) as well as the timer's.
     if (message == WM_TIMER)
         OnTick();
     else if (message == WM_DESTROY)
         OnDestroy();
-    return CDialog::WindowProc(message, wParam, lParam);
+    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
 }
 
 BOOL CProgressDlg::IsInstallDone(HWND hParent) const

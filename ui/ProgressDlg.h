@@ -7,8 +7,7 @@
 #include "../framework/Dialog.h"
 #include "ProgressTimeline.h"
 
-// The dialog's own timer id; the engine sends WM_TIMER with this id after every file.
-const UINT_PTR TIMER_PROGRESS = 2;
+// The period of the dialog's own timer (TIMER_PROGRESS).
 const UINT PROGRESS_TIMER_PERIOD_MS = 100;
 
 // One slide of the slideshow: its picture and its caption.
@@ -49,7 +48,7 @@ public:
     int m_nSlide;
 
 protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnInitDialog() override;
     // Enter and Esc change nothing: the dialog is closed by its owner only.
     void OnOK() override;

@@ -4,5 +4,5 @@ set(UI_WIN32_SOURCES)
 list(APPEND UI_PORTABLE_SOURCES ui/ChooserPath.cpp ui/BackdropLayout.cpp)
 list(APPEND UI_WIN32_SOURCES ui/DirectoryDlg.cpp ui/Backdrop.cpp)
 # Pages and progress dialog: message, agreement, options, progress.
-list(APPEND UI_PORTABLE_SOURCES ui/ProgressTimeline.cpp ui/SetupDirectory.cpp)
+list(APPEND UI_PORTABLE_SOURCES ui/ProgressTimeline.cpp)
 list(APPEND UI_WIN32_SOURCES ui/MessageDlg.cpp ui/AgreementDlg.cpp ui/OptionsDlg.cpp ui/ProgressDlg.cpp)

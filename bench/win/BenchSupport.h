@@ -7,6 +7,9 @@
 
 #include <cstdio>
 
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "res/resource.h"
 #include "ui/ProgressDlg.h"

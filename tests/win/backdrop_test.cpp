@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "res/resource.h"
 #include "ui/Backdrop.h"
@@ -356,7 +359,7 @@ TEST(Backdrop, PictureFillsItsSquare)
     source.CreateCompatibleDC(dc);
     target.CreateCompatibleDC(dc);
     CBitmap stretched;
-    stretched.CreateCompatibleBitmap(dc, l.nPictureSide, l.nPictureSide);
+    stretched.Attach(CreateCompatibleBitmap(dc, l.nPictureSide, l.nPictureSide));
     {
         CSelectObject sourceSelected(source, splash);
         CSelectObject targetSelected(target, stretched);

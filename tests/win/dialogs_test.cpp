@@ -12,12 +12,15 @@
 #include <string>
 #include <thread>
 
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "res/resource.h"
 #include "ui/AgreementDlg.h"
 #include "ui/MessageDlg.h"
 #include "ui/OptionsDlg.h"
-#include "ui/SetupDirectory.h"
+#include "app/SetupDirectory.h"
 #include "uidriver/UiDriver.h"
 
 namespace {

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
 #include "engine_support.h"

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
 #include "engine_support.h"
@@ -245,21 +248,6 @@ TEST(ManualsCommandLineTest, ProgramFindsDocsBesideItself)
     EXPECT_NE(std::string::npos, report.find("prepare=0\nresult=(null)\n")) << report;
     EXPECT_EQ(Noise(10000, 7), ReadFileBytes(work + "\\target\\Docs\\Index.pdf"));
     EXPECT_EQ("guide", ReadFileBytes(work + "\\target\\Docs\\Guide.pdf"));
-}
-
-TEST(SetupDirTest, DerivedFromTheCommandLine)
-{
-    char sz[256];
-    ASSERT_TRUE(GetSetupDirFromCommandLine("\"D:\\Media\\Setup.exe\" -autorun", sz, sizeof sz));
-    EXPECT_STREQ("D:\\Media", sz);
-    ASSERT_TRUE(GetSetupDirFromCommandLine("D:\\Media\\Setup.exe -autorun", sz, sizeof sz));
-    EXPECT_STREQ("D:\\Media", sz);
-    // The cut falls at the last backslash of the whole line, arguments included.
-    ASSERT_TRUE(GetSetupDirFromCommandLine("D:\\Media\\Setup.exe -x=E:\\Other\\y", sz, sizeof sz));
-    EXPECT_STREQ("D:\\Media\\Setup.exe -x=E:\\Other", sz);
-    // A result that does not fit is reported, not cut.
-    char small[8];
-    EXPECT_FALSE(GetSetupDirFromCommandLine("D:\\Media\\Setup.exe", small, sizeof small));
 }
 
 } // namespace

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
 #include "engine_support.h"

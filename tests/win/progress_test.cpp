@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "res/resource.h"
 #include "ui/ProgressDlg.h"

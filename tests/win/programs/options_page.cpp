@@ -2,6 +2,9 @@
 // setup process has: its own command line and an application named after its file.
 // Copied onto a medium folder as Setup.exe, it shows the page once, as the setup does,
 // and ends with the exit code result x 256 + option bits.
+#include "app/IsWin9x.h"
+#include "app/Options.h"
+#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "framework/WinApp.h"
 #include "ui/OptionsDlg.h"

@@ -14,17 +14,3 @@ CString DeriveSetupDirectory(const char* pszCommandLine)
         ++pszBegin;
     return CString(pszBegin, static_cast<int>(pszEnd - pszBegin));
 }
-
-bool AppendToSetupDirectory(const char* pszDirectory, const char* pszFile, char* pszPath, size_t cchPath)
-{
-    if (cchPath == 0)
-        return false;
-    pszPath[0] = '\0';
-    size_t cchDirectory = std::strlen(pszDirectory);
-    size_t cchFile = std::strlen(pszFile);
-    if (cchDirectory + cchFile >= cchPath)
-        return false;
-    std::memcpy(pszPath, pszDirectory, cchDirectory);
-    std::memcpy(pszPath + cchDirectory, pszFile, cchFile + 1);
-    return true;
-}
