@@ -164,7 +164,11 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
 {
     if (bWithDirectory) {
         m_pProgressDlg = new CProgressDlg(this);
-        m_pProgressDlg->Create(IDD_PROGRESS, this);
+        // A progress dialog without its window would never post the hand-over, and the
+        // disabled backdrop would stay up with no way out: the work then goes on as when
+        // no progress dialog is needed.
+        if (!m_pProgressDlg->Create(IDD_PROGRESS, this))
+            DestroyProgressDialog();
         if (PrepareInstallDir(pszPath, m_nOptions) != 0)
             return LoadDirectoryError();
     }
@@ -200,12 +204,13 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
     if (m_nOptions & OPTION_READER) {
         // Where the setup directory cannot be resolved there is no reader installer to run.
         char szReaderSetup[SETUP_DIR_PATH_SIZE];
-        if (GetSetupDirectoryFile(GetCommandLineA(), MEDIUM_READER_SETUP, szReaderSetup, sizeof szReaderSetup))
+        if (GetMediumFile(MEDIUM_READER_SETUP, szReaderSetup, sizeof szReaderSetup))
             m_strReaderSetup = szReaderSetup;
     }
 
     m_bInstallDone = TRUE;
-    if ((m_nOptions & OPTION_NEEDS_DIRECTORY) == 0)
+    // Without a progress dialog nobody else posts the hand-over.
+    if (!m_pProgressDlg)
         PostMessage(WM_SETUP_FINISHED);
     return NULL;
 }

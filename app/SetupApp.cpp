@@ -3,6 +3,7 @@
 #include "../res/resource.h"
 #include "CommandLine.h"
 #include "RestartWindows.h"
+#include "SetupDirectory.h"
 #include "SetupMessages.h"
 #include "SetupWnd.h"
 
@@ -15,6 +16,7 @@ CSetupApp::~CSetupApp() {}
 
 BOOL CSetupApp::InitInstance()
 {
+    ResolveProcessSetupDirectory(GetCommandLineA());
     HWND hDesktop = GetDesktopWindow();
 
     m_pSetupWnd = new CSetupWnd;

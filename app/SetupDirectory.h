@@ -25,8 +25,15 @@ CString DeriveSetupDirectory(const char* pszCommandLine);
 // the conversion fails or its result does not fit nDirSize.
 bool ResolveSetupDirectory(const char* pszCommandLine, char* pszDir, size_t nDirSize);
 
-// Windows only. The file pszFile (such as MEDIUM_MANUAL_INDEX) below the setup directory
-// of pszCommandLine, as a full path in pszPath (cchPath characters). false, with pszPath
-// empty, when the directory cannot be resolved into SETUP_DIR_PATH_SIZE characters or the
+// Windows only. The setup directory of this process, resolved once from its command line
+// at start-up, before anything changes the current directory: a program started by a
+// relative path (Disk1\Setup.exe) has its medium below the directory it was started
+// from, not below the installation directory that later becomes the current one. The
+// options page, the manual copy and the reader's installer all use this one.
+void ResolveProcessSetupDirectory(const char* pszCommandLine);
+
+// Windows only. The file pszFile (such as MEDIUM_MANUAL_INDEX) below this process's setup
+// directory, as a full path in pszPath (cchPath characters). false, with pszPath empty,
+// when the directory could not be resolved into SETUP_DIR_PATH_SIZE characters or the
 // file name does not fit after it: callers then treat the file as absent.
-bool GetSetupDirectoryFile(const char* pszCommandLine, const char* pszFile, char* pszPath, size_t cchPath);
+bool GetMediumFile(const char* pszFile, char* pszPath, size_t cchPath);

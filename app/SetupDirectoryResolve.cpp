@@ -18,11 +18,22 @@ bool ResolveSetupDirectory(const char* pszCommandLine, char* pszDir, size_t nDir
     return true;
 }
 
-bool GetSetupDirectoryFile(const char* pszCommandLine, const char* pszFile, char* pszPath, size_t cchPath)
+namespace {
+
+// Empty while unresolved, or when the command line gave no directory that fits.
+char g_szProcessSetupDir[SETUP_DIR_PATH_SIZE];
+
+} // namespace
+
+void ResolveProcessSetupDirectory(const char* pszCommandLine)
+{
+    ResolveSetupDirectory(pszCommandLine, g_szProcessSetupDir, sizeof g_szProcessSetupDir);
+}
+
+bool GetMediumFile(const char* pszFile, char* pszPath, size_t cchPath)
 {
     if (cchPath == 0)
         return false;
     pszPath[0] = '\0';
-    char szDir[SETUP_DIR_PATH_SIZE];
-    return ResolveSetupDirectory(pszCommandLine, szDir, sizeof szDir) && JoinPath(pszPath, cchPath, szDir, pszFile);
+    return g_szProcessSetupDir[0] != '\0' && JoinPath(pszPath, cchPath, g_szProcessSetupDir, pszFile);
 }

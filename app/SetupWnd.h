@@ -42,14 +42,9 @@ public:
     const char* CopyManuals();
     const char* CreateShortcuts(const char* pszInstallDir, int nOptions);
     const char* RegisterUninstall();
-    // Copies nBytes from the read cursor and advances it; FALSE (nothing copied, cursor
-    // unchanged) when fewer than nBytes remain before m_pArchiveEnd.
-    BOOL ReadArchive(void* pDest, DWORD nBytes);
     // Extraction of the archive between m_pArchivePos and m_pArchiveEnd (ExtractPayload
     // after it has located the resource).
     const char* ExtractArchive();
-    // CopyManuals with the setup directory taken from the given command line.
-    const char* CopyManualsFrom(const char* pszCommandLine);
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

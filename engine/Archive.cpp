@@ -1,6 +1,4 @@
 // The payload archive in the program's own resources, read in place from front to back.
-#include <cstring>
-
 #include "../app/SetupWnd.h"
 #include "../res/resource.h"
 
@@ -18,14 +16,5 @@ BOOL CSetupWnd::LocateArchive()
     // The resource memory belongs to the loaded image for the life of the process.
     m_pArchivePos = pData;
     m_pArchiveEnd = pData + SizeofResource(NULL, hResource);
-    return TRUE;
-}
-
-BOOL CSetupWnd::ReadArchive(void* pDest, DWORD nBytes)
-{
-    if (static_cast<size_t>(m_pArchiveEnd - m_pArchivePos) < nBytes)
-        return FALSE;
-    std::memcpy(pDest, m_pArchivePos, nBytes);
-    m_pArchivePos += nBytes;
     return TRUE;
 }

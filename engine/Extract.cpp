@@ -1,7 +1,6 @@
 // Payload extraction: every archive entry inflated in one call into one growing block
 // and written with one write call, one progress tick per file.
 #include <cstdio>
-#include <cstring>
 
 #include <zlib.h>
 
@@ -11,6 +10,7 @@
 #include "ExtractRules.h"
 #include "FileStream.h"
 #include "PayloadFormat.h"
+#include "PayloadReader.h"
 
 namespace {
 
@@ -96,38 +96,40 @@ const char* CSetupWnd::ExtractPayload()
 
 const char* CSetupWnd::ExtractArchive()
 {
+    // The whole header chain is walked before the first file is written: a payload cut
+    // short (a broken download or copy) or without its end record installs nothing.
+    const BYTE* pArchive = m_pArchivePos;
+    const size_t nArchiveSize = static_cast<size_t>(m_pArchiveEnd - m_pArchivePos);
+    if (!PayloadChainIsWhole(pArchive, nArchiveSize))
+        return DECOMPRESSION_ERROR;
+
     char szSystemDir[PATH_BUFFER_SIZE];
     FetchSystemDirectory(szSystemDir);
 
     CInflateBlock block;
-    PayloadEntryHeader header;
+    PayloadReader reader(pArchive, nArchiveSize);
+    PayloadEntry entry;
+    const PayloadEntryHeader& header = entry.header;
     char szPath[PATH_BUFFER_SIZE];
 
     for (;;) {
-        // An archive that ends before its end record is as broken as a corrupt stream.
-        if (!ReadArchive(&header.dwDestination, sizeof header.dwDestination))
-            return DECOMPRESSION_ERROR;
-        if (header.dwDestination == DEST_END)
+        PayloadReadStatus status = reader.Next(entry);
+        if (status == PAYLOAD_READ_END) {
+            // The cursor ends just past the end code, the only part of the end record read.
+            m_pArchivePos = pArchive + reader.Offset() + sizeof header.dwDestination;
             return NULL;
-        if (!ReadArchive(header.szName, sizeof header.szName) ||
-            !ReadArchive(&header.dwSize, sizeof header.dwSize) ||
-            !ReadArchive(&header.dwPackedSize, sizeof header.dwPackedSize))
-            return DECOMPRESSION_ERROR;
-        // A name field without its NUL is a damaged header, not a name.
-        if (!std::memchr(header.szName, '\0', sizeof header.szName))
-            return DECOMPRESSION_ERROR;
-
-        // So is a stream that runs past the end of the archive.
-        if (static_cast<size_t>(m_pArchiveEnd - m_pArchivePos) < header.dwPackedSize)
+        }
+        // The walk above has seen the whole chain; this is the reader keeping its word.
+        if (status != PAYLOAD_READ_ENTRY)
             return DECOMPRESSION_ERROR;
 
         if (!block.Reserve(header.dwSize))
             return MEMORY_ERROR;
         // The entry's own size is the output limit: a stream that inflates to more is broken.
         uLongf nOutput = header.dwSize;
-        if (uncompress(block.Data(), &nOutput, m_pArchivePos, header.dwPackedSize) != Z_OK)
+        if (uncompress(block.Data(), &nOutput, entry.pStream, header.dwPackedSize) != Z_OK)
             return DECOMPRESSION_ERROR;
-        m_pArchivePos += header.dwPackedSize;
+        m_pArchivePos = pArchive + reader.Offset();
 
         const char* pszDir;
         switch (header.dwDestination) {
@@ -158,9 +160,8 @@ const char* CSetupWnd::ExtractArchive()
         // The file goes out in one piece: unbuffered, the one write reaches the system as
         // one write, without a stream buffer to fill and flush at the close.
         std::setvbuf(file.Get(), NULL, _IONBF, 0);
-        if (std::fwrite(block.Data(), 1, nOutput, file.Get()) != nOutput)
+        if (std::fwrite(block.Data(), 1, nOutput, file.Get()) != nOutput || !file.Close())
             return FormatErrorText(WRITE_ERROR_FORMAT, szPath);
-        file.Close();
 
         SendProgressTick();
 

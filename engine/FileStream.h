@@ -12,12 +12,19 @@ public:
 
     bool IsOpen() const { return m_pFile != NULL; }
     FILE* Get() const { return m_pFile; }
-    // The result of closing is not examined: the data has been handed over by then.
-    void Close()
+    // False when the stream's last bytes could not be written or the file not closed: a
+    // file written through a stream counts as written only once this has succeeded. The
+    // destructor's close on a way out after a failure is not examined.
+    bool Close()
     {
-        if (m_pFile)
-            std::fclose(m_pFile);
+        if (!m_pFile)
+            return true;
+        // The last block goes out at the flush. Its failure is asked for there: not every
+        // run-time library reports it through fclose (Wine's forgets it).
+        bool bFlushed = std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
+        bool bClosed = std::fclose(m_pFile) == 0;
         m_pFile = NULL;
+        return bFlushed && bClosed;
     }
 
 private:

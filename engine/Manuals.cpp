@@ -46,7 +46,7 @@ const char* CopyManual(const char* pszSourceDir, const char* pszTargetDir, const
     CFileStream target(szTarget, "wb");
     if (!target.IsOpen())
         return FormatErrorText(MANUAL_ERROR_FORMAT, szTarget);
-    if (!CopyStream(source.Get(), target.Get()))
+    if (!CopyStream(source.Get(), target.Get()) || !target.Close())
         return FormatErrorText(MANUAL_ERROR_FORMAT, szTarget);
     return NULL;
 }
@@ -55,16 +55,11 @@ const char* CopyManual(const char* pszSourceDir, const char* pszTargetDir, const
 
 const char* CSetupWnd::CopyManuals()
 {
-    return CopyManualsFrom(GetCommandLineA());
-}
-
-const char* CSetupWnd::CopyManualsFrom(const char* pszCommandLine)
-{
     // A setup directory that cannot be named, or is too deep for the pattern, is a search
     // that cannot start, like a medium without Docs.
     char szPattern[PATH_BUFFER_SIZE];
     WIN32_FIND_DATAA found;
-    if (!GetSetupDirectoryFile(pszCommandLine, MEDIUM_DOCS_PATTERN, szPattern, sizeof szPattern))
+    if (!GetMediumFile(MEDIUM_DOCS_PATTERN, szPattern, sizeof szPattern))
         return FormatErrorText(MANUAL_ERROR_FORMAT, "FindFirstFile");
     CFileSearch search(szPattern, &found);
     if (!search.Started())

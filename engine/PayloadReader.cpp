@@ -81,3 +81,15 @@ PayloadReadStatus PayloadReader::Next(PayloadEntry& entry)
     m_nOffset += PAYLOAD_HEADER_SIZE + entry.header.dwPackedSize;
     return PAYLOAD_READ_ENTRY;
 }
+
+bool PayloadChainIsWhole(const void* pData, size_t nSize)
+{
+    PayloadReader reader(pData, nSize);
+    PayloadEntry entry;
+    PayloadReadStatus status;
+    while ((status = reader.Next(entry)) == PAYLOAD_READ_ENTRY) {
+        if (!entry.bNameTerminated)
+            return false;
+    }
+    return status == PAYLOAD_READ_END;
+}

@@ -56,6 +56,12 @@ private:
     PayloadReadStatus Finish(PayloadReadStatus status);
 };
 
+// Walks every header of the archive by its packed size, inflating nothing: true when the
+// chain reaches the end record with every header and stream inside the buffer and every
+// name field holding its NUL. The setup program asks this before it writes its first
+// file, so that a payload cut short installs nothing.
+bool PayloadChainIsWhole(const void* pData, size_t nSize);
+
 // Little-endian 32-bit value at p (no alignment needed).
 inline uint32_t LoadPayloadU32(const uint8_t* p)
 {

@@ -70,15 +70,8 @@ void CDirectoryDlg::ListSubdirectories(const char* pszResolved)
 void CDirectoryDlg::ListDrives(const char* pszSpec, char chDrive)
 {
     SendDlgItemMessage(IDC_DRIVE_COMBO, CB_RESETCONTENT);
-    int nLast = static_cast<int>(SendDlgItemMessage(IDC_DRIVE_COMBO, CB_DIR, DDL_DRIVES | DDL_EXCLUSIVE,
-                                                    reinterpret_cast<LPARAM>(pszSpec)));
-    for (int i = 0; i <= nLast; ++i) {
-        char szEntry[CHOOSER_TEXT_SIZE];
-        if (ReadDriveEntry(i, szEntry, sizeof szEntry) && DriveEntryMatches(szEntry, chDrive)) {
-            SendDlgItemMessage(IDC_DRIVE_COMBO, CB_SETCURSEL, i);
-            break;
-        }
-    }
+    SendDlgItemMessage(IDC_DRIVE_COMBO, CB_DIR, DDL_DRIVES | DDL_EXCLUSIVE, reinterpret_cast<LPARAM>(pszSpec));
+    SelectDrive(chDrive);
 }
 
 void CDirectoryDlg::ShowUnbrowsableStart()
@@ -96,8 +89,26 @@ void CDirectoryDlg::OnDriveChange()
     int nSelected = static_cast<int>(SendDlgItemMessage(IDC_DRIVE_COMBO, CB_GETCURSEL));
     char szEntry[CHOOSER_TEXT_SIZE];
     char szPattern[CHOOSER_TEXT_SIZE];
-    if (ReadDriveEntry(nSelected, szEntry, sizeof szEntry) && BuildDrivePattern(szEntry, szPattern, sizeof szPattern))
-        FillDirectoryLists(szPattern);
+    if (ReadDriveEntry(nSelected, szEntry, sizeof szEntry) && BuildDrivePattern(szEntry, szPattern, sizeof szPattern) &&
+        FillDirectoryLists(szPattern))
+        return;
+    // The drive's listing cannot be shown (its current directory too long to resolve, say):
+    // the drive list goes back to the drive that the edit field and the list still show.
+    char szEdit[CHOOSER_TEXT_SIZE];
+    if (ReadEditText(szEdit, sizeof szEdit))
+        SelectDrive(DriveCharOf(szEdit));
+}
+
+void CDirectoryDlg::SelectDrive(char chDrive)
+{
+    int nCount = static_cast<int>(SendDlgItemMessage(IDC_DRIVE_COMBO, CB_GETCOUNT));
+    for (int i = 0; i < nCount; ++i) {
+        char szEntry[CHOOSER_TEXT_SIZE];
+        if (ReadDriveEntry(i, szEntry, sizeof szEntry) && DriveEntryMatches(szEntry, chDrive)) {
+            SendDlgItemMessage(IDC_DRIVE_COMBO, CB_SETCURSEL, i);
+            return;
+        }
+    }
 }
 
 void CDirectoryDlg::OnDirectoryDoubleClick()

@@ -29,6 +29,8 @@ private:
     // Lists the drives (the listing is given pszSpec) and selects the first whose entry
     // contains chDrive.
     void ListDrives(const char* pszSpec, char chDrive);
+    // Selects the first drive entry that contains chDrive.
+    void SelectDrive(char chDrive);
     // Shows a start path that cannot be browsed as it stands: in the edit field, with
     // only "[..]" in the list.
     void ShowUnbrowsableStart();

@@ -7,7 +7,6 @@
 #include "../framework/WinApp.h"
 #include "../res/resource.h"
 
-LPSTR(WINAPI* g_pfnGetCommandLine)(void) = GetCommandLineA;
 
 namespace {
 
@@ -15,7 +14,7 @@ namespace {
 bool MediumFileReadable(const char* pszFile)
 {
     char szPath[SETUP_DIR_PATH_SIZE];
-    if (!GetSetupDirectoryFile(g_pfnGetCommandLine(), pszFile, szPath, sizeof szPath))
+    if (!GetMediumFile(pszFile, szPath, sizeof szPath))
         return false;
     FILE* pFile = std::fopen(szPath, "r");
     if (!pFile)

@@ -5,10 +5,6 @@
 
 #include "../framework/Dialog.h"
 
-// The command line the options page derives the setup directory from: GetCommandLineA,
-// unless a test points it elsewhere.
-extern LPSTR(WINAPI* g_pfnGetCommandLine)(void);
-
 class COptionsDlg : public CDialog {
 public:
     explicit COptionsDlg(CWnd* pParentWnd);

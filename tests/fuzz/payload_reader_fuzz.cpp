@@ -1,4 +1,5 @@
-// libFuzzer target: the payload archive reader and everything that walks untrusted
+// libFuzzer target: the payload archive reader that Setup.exe itself uses (over the bytes
+// of resource 127 as the program finds it in its own image), and everything that walks untrusted
 // archive bytes (name checks, stream checks) or executable bytes (the PE resource
 // lookup that finds the archive inside Setup.exe). Besides the sanitizers' own checks it
 // asserts the reader's promises: entries and streams lie inside the buffer, back to back.
@@ -24,7 +25,9 @@ void CheckReaderPromises(const uint8_t* pData, size_t nSize)
     PayloadEntry entry;
     size_t nExpectedOffset = 0;
     PayloadReadStatus status;
+    bool bNamesTerminated = true;
     while ((status = reader.Next(entry)) == PAYLOAD_READ_ENTRY) {
+        bNamesTerminated = bNamesTerminated && entry.bNameTerminated;
         Require(entry.nHeaderOffset == nExpectedOffset);
         Require(entry.pStream == pData + entry.nHeaderOffset + PAYLOAD_HEADER_SIZE);
         Require(entry.nHeaderOffset + PAYLOAD_HEADER_SIZE + entry.header.dwPackedSize <= nSize);
@@ -38,6 +41,9 @@ void CheckReaderPromises(const uint8_t* pData, size_t nSize)
         Require(reader.Offset() + 4 <= nSize && reader.TrailingBytes() <= nSize);
     if (status == PAYLOAD_READ_MISSING_END)
         Require(reader.Offset() == nSize);
+    // The setup program's check before its first write: whole exactly when the walk
+    // reaches the end record over names that all hold their NUL.
+    Require(PayloadChainIsWhole(pData, nSize) == (status == PAYLOAD_READ_END && bNamesTerminated));
 }
 
 }  // namespace

@@ -25,6 +25,13 @@
 
 namespace {
 
+// The file below the setup directory of a program started with pszCommandLine.
+bool SetupDirectoryFile(const char* pszCommandLine, const char* pszFile, char* pszPath, size_t cchPath)
+{
+    ResolveProcessSetupDirectory(pszCommandLine);
+    return GetMediumFile(pszFile, pszPath, cchPath);
+}
+
 const DWORD WAIT_MS = 10000;
 
 std::string ScreenshotPath(const char* pszName)
@@ -446,12 +453,13 @@ LPSTR WINAPI TestCommandLine()
 
 class OptionsPage : public ::testing::Test {
 protected:
-    void SetUp() override { g_pfnGetCommandLine = TestCommandLine; }
-    void TearDown() override { g_pfnGetCommandLine = GetCommandLineA; }
+    void TearDown() override { ResolveProcessSetupDirectory(GetCommandLineA()); }
 
+    // The page of a setup program started with commandLine.
     static void StartFrom(const std::string& commandLine)
     {
         lstrcpynA(g_szCommandLine, commandLine.c_str(), sizeof g_szCommandLine);
+        ResolveProcessSetupDirectory(TestCommandLine());
     }
     static void StartFromMedium(const Medium& medium)
     {
@@ -809,9 +817,9 @@ TEST_F(OptionsPage, SetupDirectoryTooLongForThePathBufferCountsAsNoMedium)
 TEST(SetupDirectoryFile, ResolvesTheMediumFolderAsAFullPath)
 {
     char szPath[SETUP_DIR_PATH_SIZE];
-    ASSERT_TRUE(GetSetupDirectoryFile("\"C:\\Disk1\\Setup.exe\" -restart", "\\Docs\\Index.pdf", szPath, sizeof szPath));
+    ASSERT_TRUE(SetupDirectoryFile("\"C:\\Disk1\\Setup.exe\" -restart", "\\Docs\\Index.pdf", szPath, sizeof szPath));
     EXPECT_STREQ("C:\\Disk1\\Docs\\Index.pdf", szPath);
-    ASSERT_TRUE(GetSetupDirectoryFile("C:\\Disk1\\..\\Disk2\\Setup.exe", "\\AcroRead\\Setup.exe", szPath, sizeof szPath));
+    ASSERT_TRUE(SetupDirectoryFile("C:\\Disk1\\..\\Disk2\\Setup.exe", "\\AcroRead\\Setup.exe", szPath, sizeof szPath));
     EXPECT_STREQ("C:\\Disk2\\AcroRead\\Setup.exe", szPath);
 }
 
@@ -820,7 +828,7 @@ TEST(SetupDirectoryFile, RelativeTextIsResolvedAgainstTheCurrentDirectory)
     char szCurrent[MAX_PATH];
     GetCurrentDirectoryA(sizeof szCurrent, szCurrent);
     char szPath[SETUP_DIR_PATH_SIZE];
-    ASSERT_TRUE(GetSetupDirectoryFile("Setup.exe", "\\Docs\\Index.pdf", szPath, sizeof szPath));
+    ASSERT_TRUE(SetupDirectoryFile("Setup.exe", "\\Docs\\Index.pdf", szPath, sizeof szPath));
     EXPECT_EQ(std::string(szCurrent) + "\\Setup.exe\\Docs\\Index.pdf", std::string(szPath))
         << "a command line without a backslash is taken whole";
 }
@@ -831,22 +839,22 @@ TEST(SetupDirectoryFile, PathThatDoesNotFitTwoHundredFiftySixCharactersIsRefused
     char szPath[SETUP_DIR_PATH_SIZE];
     // "C:\" and 237 more make 240; with the file name 255 characters, the most that fit.
     std::string fits = "C:\\" + std::string(237, 'f');
-    ASSERT_TRUE(GetSetupDirectoryFile(("\"" + fits + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
+    ASSERT_TRUE(SetupDirectoryFile(("\"" + fits + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
     EXPECT_EQ(fits + pszFile, std::string(szPath));
     std::string tooLong = "C:\\" + std::string(238, 'f');
     std::memset(szPath, 'x', sizeof szPath);
-    EXPECT_FALSE(GetSetupDirectoryFile(("\"" + tooLong + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
+    EXPECT_FALSE(SetupDirectoryFile(("\"" + tooLong + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
     EXPECT_STREQ("", szPath);
     // A directory that alone does not fit the full-path buffer.
     std::string huge = "C:\\" + std::string(300, 'h');
-    EXPECT_FALSE(GetSetupDirectoryFile(("\"" + huge + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
+    EXPECT_FALSE(SetupDirectoryFile(("\"" + huge + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
     EXPECT_STREQ("", szPath);
 }
 
 TEST(SetupDirectoryFile, EmptyTextCannotBeResolved)
 {
     char szPath[SETUP_DIR_PATH_SIZE] = "x";
-    EXPECT_FALSE(GetSetupDirectoryFile("\\Setup.exe", "\\Docs\\Index.pdf", szPath, sizeof szPath));
+    EXPECT_FALSE(SetupDirectoryFile("\\Setup.exe", "\\Docs\\Index.pdf", szPath, sizeof szPath));
     EXPECT_STREQ("", szPath);
 }
 

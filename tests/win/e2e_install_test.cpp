@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "framework/String.h"
@@ -559,38 +561,148 @@ TEST_F(Installation, ManualThatCannotBeCopiedShowsItsMessage)
     EXPECT_FALSE(Exists(GroupDir())) << "nothing after the failing step";
 }
 
-TEST_F(Installation, DamagedPayloadShowsTheDecompressionError)
-{
-    // A copy of the setup program, beside the same medium, whose payload stream is damaged.
-    std::string copy = uidriver::ModuleDirectory() + "SetupDamaged.exe";
-    ASSERT_TRUE(CopyFileA((uidriver::ModuleDirectory() + "Setup.exe").c_str(), copy.c_str(), FALSE));
-    unsigned char archive[268 + 8 + 268] = {};
-    archive[4] = 'x';                                  // name "x", destination 0
-    archive[260] = 100;                                // size 100
-    archive[264] = 8;                                  // 8 packed bytes that are no zlib stream
-    for (int i = 0; i < 8; ++i)
-        archive[268 + i] = 0x5A;
-    for (int i = 0; i < 4; ++i)
-        archive[276 + i] = 0xFF;                       // the end record
-    HANDLE hUpdate = BeginUpdateResourceA(copy.c_str(), FALSE);
-    ASSERT_TRUE(hUpdate);
-    ASSERT_TRUE(UpdateResourceA(hUpdate, RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                archive, sizeof archive));
-    ASSERT_TRUE(EndUpdateResourceA(hUpdate, FALSE));
+// A copy of the setup program beside the same medium, with one of its resources replaced
+// (or, with no bytes, removed).
+class ChangedSetupCopy {
+public:
+    ChangedSetupCopy(const char* pszName, LPCSTR pszType, LPCSTR pszResource, const void* pData, DWORD nSize)
+        : m_path(uidriver::ModuleDirectory() + pszName)
+    {
+        m_bMade = CopyFileA((uidriver::ModuleDirectory() + "Setup.exe").c_str(), m_path.c_str(), FALSE) &&
+                  Replace(pszType, pszResource, pData, nSize);
+    }
+    ~ChangedSetupCopy() { DeleteFileA(m_path.c_str()); }
+    bool Made() const { return m_bMade; }
+    const std::string& Path() const { return m_path; }
 
-    const std::string dir = "C:\\E2E\\Damaged";
+private:
+    bool Replace(LPCSTR pszType, LPCSTR pszResource, const void* pData, DWORD nSize)
+    {
+        HANDLE hUpdate = BeginUpdateResourceA(m_path.c_str(), FALSE);
+        return hUpdate &&
+               UpdateResourceA(hUpdate, pszType, pszResource, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                               const_cast<void*>(pData), nSize) &&
+               EndUpdateResourceA(hUpdate, FALSE);
+    }
+
+    std::string m_path;
+    bool m_bMade;
+};
+
+// The payload of the built Setup.exe.
+std::string BuiltPayload()
+{
+    std::string bytes;
+    HMODULE hModule = LoadLibraryExA((uidriver::ModuleDirectory() + "Setup.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC hInfo = hModule ? FindResourceA(hModule, MAKEINTRESOURCEA(IDR_PAYLOAD), RT_RCDATA) : NULL;
+    HGLOBAL hData = hInfo ? LoadResource(hModule, hInfo) : NULL;
+    if (hData)
+        bytes.assign(static_cast<const char*>(LockResource(hData)), SizeofResource(hModule, hInfo));
+    if (hModule)
+        FreeLibrary(hModule);
+    return bytes;
+}
+
+// Application only into dir, to the error page; returns its text.
+std::string InstallToError(const std::string& exe, const std::string& dir)
+{
     DeleteTree(dir);
-    SetupRun setup("", copy);
+    SetupRun setup("", exe);
     setup.ThroughOptions(true, false, false);
     setup.ChooseAndConfirm(dir);
     HWND hError = ErrorPage(setup);
-    ASSERT_TRUE(hError);
-    EXPECT_EQ("Decompression error", ControlText(hError, IDC_TEXT));
-    uidriver::Click(hError, IDOK);
+    std::string text = hError ? ControlText(hError, IDC_TEXT) : "(no error page)";
+    if (hError)
+        uidriver::Click(hError, IDOK);
     EXPECT_EQ(0u, setup.ExitCode(20000));
-    EXPECT_TRUE(Exists(dir)) << "the directory was prepared before the extraction failed";
-    EXPECT_FALSE(Exists(GroupDir()));
-    DeleteFileA(copy.c_str());
+    return text;
+}
+
+TEST_F(Installation, DamagedOrCutPayloadShowsTheDecompressionError)
+{
+    // A stream that does not inflate.
+    unsigned char damaged[268 + 8 + 268] = {};
+    damaged[4] = 'x';    // name "x", destination 0
+    damaged[260] = 100;  // size 100
+    damaged[264] = 8;    // 8 packed bytes that are no zlib stream
+    for (int i = 0; i < 8; ++i)
+        damaged[268 + i] = 0x5A;
+    for (int i = 0; i < 4; ++i)
+        damaged[276 + i] = 0xFF;  // the end record
+    {
+        ChangedSetupCopy copy("SetupDamaged.exe", RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD), damaged, sizeof damaged);
+        ASSERT_TRUE(copy.Made());
+        EXPECT_EQ("Decompression error", InstallToError(copy.Path(), "C:\\E2E\\Damaged"));
+        EXPECT_TRUE(Exists("C:\\E2E\\Damaged")) << "the directory was prepared before the extraction failed";
+        EXPECT_FALSE(Exists(GroupDir()));
+    }
+
+    // The real payload cut in the middle of its second entry, as a broken download leaves
+    // it: the first entry is sound, but nothing is written from a payload that cannot be
+    // installed whole.
+    std::string payload = BuiltPayload();
+    ASSERT_GT(payload.size(), 268u * 3);
+    uint32_t nFirstPacked = 0;
+    std::memcpy(&nFirstPacked, &payload[264], 4);
+    ASSERT_LT(268u + nFirstPacked + 300u, payload.size());
+    std::string cut = payload.substr(0, 268 + nFirstPacked + 300);
+    {
+        ChangedSetupCopy copy("SetupCut.exe", RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD), cut.data(),
+                              static_cast<DWORD>(cut.size()));
+        ASSERT_TRUE(copy.Made());
+        EXPECT_EQ("Decompression error", InstallToError(copy.Path(), "C:\\E2E\\Cut"));
+        EXPECT_FALSE(Exists("C:\\E2E\\Cut\\Varnix.exe")) << "the sound first entry is not written either";
+    }
+}
+
+// Without its progress dialog (the template is missing here), the installation still
+// reaches its completion: nobody else would post the hand-over, and the disabled
+// backdrop would stay up.
+TEST_F(Installation, WithoutAProgressDialogTheInstallationStillCompletes)
+{
+    ChangedSetupCopy copy("SetupNoProgress.exe", RT_DIALOG, MAKEINTRESOURCEA(IDD_PROGRESS), NULL, 0);
+    ASSERT_TRUE(copy.Made());
+    const std::string dir = "C:\\E2E\\NoProgress";
+    DeleteTree(dir);
+    SetupRun setup("", copy.Path());
+    setup.ThroughOptions(true, false, false);
+    setup.ChooseAndConfirm(dir);
+    HWND hComplete = setup.Page("Installation Complete...");
+    ASSERT_TRUE(hComplete) << "the backdrop stayed up without a progress dialog";
+    uidriver::Click(hComplete, IDOK);
+    EXPECT_EQ(0u, setup.ExitCode());
+    EXPECT_TRUE(Exists(dir + "\\Varnix.exe"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+}
+
+// Started by a relative path from the folder above the medium (Disk1\Setup.exe typed in a
+// console), the program finds the medium's manuals and reader installer although the
+// installation directory has become the current directory by the time it copies and runs
+// them.
+TEST_F(Installation, StartedByARelativePathItFindsItsMedium)
+{
+    std::string bin = uidriver::ModuleDirectory();  // ends with a backslash
+    bin.pop_back();
+    const size_t nCut = bin.find_last_of('\\');
+    ASSERT_NE(std::string::npos, nCut);
+    const std::string parent = bin.substr(0, nCut);
+    const std::string relative = bin.substr(nCut + 1) + "\\Setup.exe";
+
+    char szOldDir[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, szOldDir);
+    ASSERT_TRUE(SetCurrentDirectoryA(parent.c_str()));
+    const std::string dir = "C:\\E2E\\Relative";
+    DeleteTree(dir);
+    SetupRun setup("", relative);
+    SetCurrentDirectoryA(szOldDir);
+    setup.ThroughOptions(false, true, true);
+    setup.ChooseAndConfirm(dir);
+    HWND hComplete = setup.Page("Installation Complete...", COMPLETION_MS);
+    ASSERT_TRUE(hComplete) << "the installation did not complete";
+    uidriver::Click(hComplete, IDOK);
+    EXPECT_EQ(0u, setup.ExitCode());
+    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf")) << "the manuals were looked for below the installation directory";
+    EXPECT_TRUE(Exists(WindowsDirectory() + "\\acroread-ran.log")) << "the reader's installer was not found";
 }
 
 // --- 64-bit Windows ------------------------------------------------------------------

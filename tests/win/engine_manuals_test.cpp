@@ -11,6 +11,7 @@
 #include "app/IsWin9x.h"
 #include "app/Options.h"
 #include "app/SetupMessages.h"
+#include "app/SetupDirectory.h"
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
 #include "engine_support.h"
@@ -18,6 +19,13 @@
 using namespace enginetest;
 
 namespace {
+
+// The manual copy of a setup program started with pszCommandLine.
+const char* CopyManualsStartedAs(CSetupWnd& wnd, const char* pszCommandLine)
+{
+    ResolveProcessSetupDirectory(pszCommandLine);
+    return wnd.CopyManuals();
+}
 
 const char MESSAGE_PREFIX[] = "Error installing documentation file <";
 
@@ -61,7 +69,7 @@ TEST_F(ManualsTest, EveryFileIsCopiedWholeAndSubfoldersAreSkipped)
     ASSERT_TRUE(CreateDirectoryA((m_strMedium + "\\Docs\\Sub").c_str(), NULL));
     PutDoc("Sub\\Inner.pdf", "inner");
 
-    ASSERT_EQ(NULL, m_wnd.CopyManualsFrom(CommandLine().c_str()));
+    ASSERT_EQ(NULL, CopyManualsStartedAs(m_wnd, CommandLine().c_str()));
     EXPECT_EQ(multi, ReadFileBytes(Target("Index.pdf")));
     EXPECT_EQ(exact, ReadFileBytes(Target("Exact.pdf")));
     EXPECT_EQ(twoBlocks, ReadFileBytes(Target("TwoBlocks.pdf")));
@@ -77,7 +85,7 @@ TEST_F(ManualsTest, UnquotedCommandLineNamesTheSameMedium)
     MakeDocs();
     PutDoc("A.pdf", "a");
     std::string line = m_strMedium + "\\Setup.exe -restart";
-    ASSERT_EQ(NULL, m_wnd.CopyManualsFrom(line.c_str()));
+    ASSERT_EQ(NULL, CopyManualsStartedAs(m_wnd, line.c_str()));
     EXPECT_EQ("a", ReadFileBytes(Target("A.pdf")));
 }
 
@@ -86,22 +94,22 @@ TEST_F(ManualsTest, ExistingTargetIsOverwritten)
     MakeDocs();
     PutDoc("Index.pdf", "new");
     ASSERT_TRUE(WriteFileBytes(Target("Index.pdf"), "an older and longer manual"));
-    ASSERT_EQ(NULL, m_wnd.CopyManualsFrom(CommandLine().c_str()));
+    ASSERT_EQ(NULL, CopyManualsStartedAs(m_wnd, CommandLine().c_str()));
     EXPECT_EQ("new", ReadFileBytes(Target("Index.pdf")));
 }
 
 TEST_F(ManualsTest, MissingDocsFolderCannotStartTheSearch)
 {
-    EXPECT_EQ(std::string(MESSAGE_PREFIX) + "FindFirstFile>", std::string(m_wnd.CopyManualsFrom(CommandLine().c_str())));
+    EXPECT_EQ(std::string(MESSAGE_PREFIX) + "FindFirstFile>", std::string(CopyManualsStartedAs(m_wnd, CommandLine().c_str())));
     EXPECT_EQ(0, m_ticks.Ticks());
 }
 
 TEST_F(ManualsTest, DocsWithoutFilesCopiesNothing)
 {
     MakeDocs();
-    ASSERT_EQ(NULL, m_wnd.CopyManualsFrom(CommandLine().c_str()));
+    ASSERT_EQ(NULL, CopyManualsStartedAs(m_wnd, CommandLine().c_str()));
     ASSERT_TRUE(CreateDirectoryA((m_strMedium + "\\Docs\\OnlyAFolder").c_str(), NULL));
-    ASSERT_EQ(NULL, m_wnd.CopyManualsFrom(CommandLine().c_str()));
+    ASSERT_EQ(NULL, CopyManualsStartedAs(m_wnd, CommandLine().c_str()));
     EXPECT_TRUE(ListFiles(m_strInstall + "\\Docs").empty());
     EXPECT_EQ(0, m_ticks.Ticks());
 }
@@ -130,7 +138,7 @@ TEST_F(ManualsTest, ReadOnlyTargetFailsNamingTheTarget)
     PutDoc("Locked.pdf", "new");
     ASSERT_TRUE(WriteFileBytes(Target("Locked.pdf"), "old"));
     ASSERT_TRUE(SetFileAttributesA(Target("Locked.pdf").c_str(), FILE_ATTRIBUTE_READONLY));
-    const char* pszResult = m_wnd.CopyManualsFrom(CommandLine().c_str());
+    const char* pszResult = CopyManualsStartedAs(m_wnd, CommandLine().c_str());
     EXPECT_EQ(MESSAGE_PREFIX + Target("Locked.pdf") + ">", std::string(pszResult ? pszResult : "(null)"));
     EXPECT_EQ("old", ReadFileBytes(Target("Locked.pdf")));
     EXPECT_EQ(0, m_ticks.Ticks());
@@ -146,7 +154,7 @@ TEST_F(ManualsTest, TargetThatCannotBeOpenedFailsNamingTheTarget)
     HANDLE hHeld = CreateFileA(Target("Held.pdf").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
     ASSERT_TRUE(CreateDirectoryA(Target("Folder.pdf").c_str(), NULL));
-    const char* pszResult = m_wnd.CopyManualsFrom(CommandLine().c_str());
+    const char* pszResult = CopyManualsStartedAs(m_wnd, CommandLine().c_str());
     std::string result = pszResult ? pszResult : "(null)";
     CloseHandle(hHeld);
     // The search order decides which of the two is met first.
@@ -164,7 +172,7 @@ TEST_F(ManualsTest, UnreadableSourceFailsNamingTheSource)
     // Held open without sharing, the file cannot be opened for reading.
     HANDLE hHeld = CreateFileA(source.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
-    const char* pszResult = m_wnd.CopyManualsFrom(CommandLine().c_str());
+    const char* pszResult = CopyManualsStartedAs(m_wnd, CommandLine().c_str());
     std::string result = pszResult ? pszResult : "(null)";
     CloseHandle(hHeld);
     EXPECT_EQ(MESSAGE_PREFIX + source + ">", result);
@@ -178,12 +186,12 @@ TEST_F(ManualsTest, CommandLineWithoutBackslashIsTakenWhole)
     ASSERT_TRUE(CreateDirectoryA((m_scratch / "whole-line\\Docs").c_str(), NULL));
     ASSERT_TRUE(WriteFileBytes(m_scratch / "whole-line\\Docs\\W.pdf", "w"));
     ASSERT_TRUE(SetCurrentDirectoryA(m_scratch.Path().c_str()));
-    ASSERT_EQ(NULL, m_wnd.CopyManualsFrom("whole-line"));
+    ASSERT_EQ(NULL, CopyManualsStartedAs(m_wnd, "whole-line"));
     EXPECT_EQ("w", ReadFileBytes(Target("W.pdf")));
     // A leading quote goes as well.
-    ASSERT_EQ(NULL, m_wnd.CopyManualsFrom("\"whole-line"));
+    ASSERT_EQ(NULL, CopyManualsStartedAs(m_wnd, "\"whole-line"));
     // Setup.exe with its switch, and no backslash: no such folder, no search.
-    EXPECT_EQ(std::string(MESSAGE_PREFIX) + "FindFirstFile>", std::string(m_wnd.CopyManualsFrom("Setup.exe -autorun")));
+    EXPECT_EQ(std::string(MESSAGE_PREFIX) + "FindFirstFile>", std::string(CopyManualsStartedAs(m_wnd, "Setup.exe -autorun")));
 }
 
 TEST_F(ManualsTest, SetupProgramInADriveRootUsesThatDrivesCurrentDirectory)
@@ -194,7 +202,7 @@ TEST_F(ManualsTest, SetupProgramInADriveRootUsesThatDrivesCurrentDirectory)
     // medium folder.
     ASSERT_EQ('C', m_strMedium[0]);
     ASSERT_TRUE(SetCurrentDirectoryA(m_strMedium.c_str()));
-    const char* pszResult = m_wnd.CopyManualsFrom("\"C:\\Setup.exe\" -autorun");
+    const char* pszResult = CopyManualsStartedAs(m_wnd, "\"C:\\Setup.exe\" -autorun");
     EXPECT_EQ(NULL, pszResult) << pszResult;
     EXPECT_EQ("root", ReadFileBytes(Target("Root.pdf")));
 }
@@ -208,7 +216,7 @@ TEST_F(ManualsTest, SetupDirectoryTooDeepForThePatternCannotStartTheSearch)
             dir += "\\" + std::string(std::min<size_t>(40, nLength - dir.size() - 1), 'd');
         ASSERT_EQ(nLength, dir.size());
         std::string line = "\"" + dir + "\\Setup.exe\"";
-        EXPECT_EQ(std::string(MESSAGE_PREFIX) + "FindFirstFile>", std::string(m_wnd.CopyManualsFrom(line.c_str())))
+        EXPECT_EQ(std::string(MESSAGE_PREFIX) + "FindFirstFile>", std::string(CopyManualsStartedAs(m_wnd, line.c_str())))
             << nLength;
     }
 }
@@ -226,7 +234,7 @@ TEST_F(ManualsTest, TargetPathTooLongFailsNamingIt)
     docs += "\\";
     ASSERT_EQ(230u, docs.size());
     lstrcpynA(m_wnd.m_szDocsDir, docs.c_str(), sizeof m_wnd.m_szDocsDir);
-    EXPECT_EQ(MESSAGE_PREFIX + docs + name + ">", std::string(m_wnd.CopyManualsFrom(CommandLine().c_str())));
+    EXPECT_EQ(MESSAGE_PREFIX + docs + name + ">", std::string(CopyManualsStartedAs(m_wnd, CommandLine().c_str())));
     EXPECT_EQ(0, m_ticks.Ticks());
 }
 

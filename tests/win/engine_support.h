@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "app/SetupMessages.h"
 #include "ui/ProgressDlg.h"
 
 namespace enginetest {

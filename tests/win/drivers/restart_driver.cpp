@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -22,8 +23,12 @@ std::string g_logPath;
 // Off once the driver ends the stand-in shell itself on its way out.
 volatile bool g_bReportShell = true;
 
+// Three threads report: one at a time, or two appends can land at the same offset and
+// one line overwrite the other.
 void Log(const std::string& line)
 {
+    static std::mutex s_mutex;
+    std::lock_guard<std::mutex> lock(s_mutex);
     FILE* pFile = std::fopen(g_logPath.c_str(), "ab");
     if (!pFile)
         return;

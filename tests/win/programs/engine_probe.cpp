@@ -10,6 +10,7 @@
 #include "app/IsWin9x.h"
 #include "app/Options.h"
 #include "app/SetupMessages.h"
+#include "app/SetupDirectory.h"
 #include "app/SetupWnd.h"
 #include "framework/WinApp.h"
 
@@ -59,6 +60,7 @@ public:
     {
         // A fault ends the probe at once; no debugger waits for a user.
         SetUnhandledExceptionFilter(&EndOnFault);
+        ResolveProcessSetupDirectory(GetCommandLineA());
         char szResult[MAX_PATH];
         DWORD n = GetCurrentDirectoryA(MAX_PATH - 20, szResult);
         if (n == 0 || n >= MAX_PATH - 20)

@@ -5,6 +5,7 @@
 #include "app/IsWin9x.h"
 #include "app/Options.h"
 #include "app/SetupMessages.h"
+#include "app/SetupDirectory.h"
 #include "app/SetupWnd.h"
 #include "framework/WinApp.h"
 #include "ui/OptionsDlg.h"
@@ -13,6 +14,7 @@ class COptionsPageApp : public CWinApp {
 public:
     BOOL InitInstance() override
     {
+        ResolveProcessSetupDirectory(GetCommandLineA());
         COptionsDlg page(NULL);
         page.m_nOptions = OPTION_APPLICATION;
         m_nResult = static_cast<int>(page.DoModal());
