@@ -522,6 +522,18 @@ TEST_F(PayloadFolderTest, BuildWarnsWhenALaterEntryReplacesAnEarlierOne)
     EXPECT_NE(std::string::npos, report.warnings[0].find("list:2")) << report.warnings[0];
 }
 
+TEST(PayloadBuild, RefusesSizesThatDoNotFitTheHeader)
+{
+    std::string error;
+    EXPECT_TRUE(CheckPayloadEntrySizes(0xFFFFFFFFull, 0xFFFFFFFFull, error)) << error;
+    EXPECT_FALSE(CheckPayloadEntrySizes(0x100000000ull, 1000, error));
+    EXPECT_NE(std::string::npos, error.find("size is a 32-bit number")) << error;
+    error.clear();
+    // An incompressible file just under 4 GiB packs to a stream just over it.
+    EXPECT_FALSE(CheckPayloadEntrySizes(0xFFFFFFF0ull, 0x100050000ull, error));
+    EXPECT_NE(std::string::npos, error.find("packed size is a 32-bit number")) << error;
+}
+
 // --- The PE resource walk --------------------------------------------------------------
 
 TEST(PeResource, FindsTheArchiveAmongOtherResources)

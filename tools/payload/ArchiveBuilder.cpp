@@ -61,6 +61,8 @@ PackedFile PackFile(const PayloadSource& source, int nLevel)
     packed.nSize = bytes.size();
     if (!DeflatePayloadStream(bytes.data(), bytes.size(), nLevel, packed.stream, packed.error))
         packed.error = "cannot compress " + source.sourcePath + ": " + packed.error;
+    else if (!CheckPayloadEntrySizes(packed.nSize, packed.stream.size(), packed.error))
+        packed.error = source.sourcePath + ": " + packed.error;
     return packed;
 }
 
@@ -104,6 +106,20 @@ void WarnAboutReplacedFiles(const std::vector<PayloadSource>& sources, std::vect
 }
 
 }  // namespace
+
+bool CheckPayloadEntrySizes(uint64_t nSize, uint64_t nPacked, std::string& error)
+{
+    if (nSize > 0xFFFFFFFFull) {
+        error = "the file is " + std::to_string(nSize) + " bytes, 4 GiB or more; an entry's size is a 32-bit number";
+        return false;
+    }
+    if (nPacked > 0xFFFFFFFFull) {
+        error = "the file packs to " + std::to_string(nPacked) +
+                " bytes, 4 GiB or more; an entry's packed size is a 32-bit number";
+        return false;
+    }
+    return true;
+}
 
 bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors)
 {

@@ -26,6 +26,10 @@ struct PayloadBuildReport {
 // Checks the names and codes alone, before any file is read. Each error names the entry.
 bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors);
 
+// An entry's header holds its size and its stream's size as 32-bit numbers. False, with
+// the reason, when either does not fit.
+bool CheckPayloadEntrySizes(uint64_t nSize, uint64_t nPacked, std::string& error);
+
 // Builds the archive in memory. False, with every reason in errors, when it is refused.
 bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const PayloadBuildOptions& options,
                          std::vector<uint8_t>& archive, PayloadBuildReport& report, std::vector<std::string>& errors);
