@@ -248,6 +248,35 @@ TEST_F(PayloadToolTest, RefusesWhatTheSetupProgramCouldNotInstall)
     }
 }
 
+TEST_F(PayloadToolTest, AShortStreamAndBytesAfterTheEndAreInstalledAsTheSetupProgramWould)
+{
+    std::string text = "forty bytes that the stream really holds";
+    std::vector<uint8_t> stream;
+    std::string error;
+    ASSERT_TRUE(DeflatePayloadStream(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 9, stream, error));
+    std::vector<uint8_t> archive;
+    // Declared 100 bytes: uncompress with room for 100 gives the 40 and succeeds.
+    AppendPayloadEntry(archive, 0, "Short.txt", 9, 100, stream.data(), static_cast<uint32_t>(stream.size()));
+    AppendPayloadEntry(archive, DEST_MACROS, "Whole.ptn", 9, static_cast<uint32_t>(text.size()), stream.data(),
+                       static_cast<uint32_t>(stream.size()));
+    AppendPayloadEndRecord(archive);
+    std::string bytes(archive.begin(), archive.end());
+    WriteFile(m_dir / "lax.bin", bytes + "trailing garbage");
+
+    ToolRun verify = RunTool({"verify", P("lax.bin")});
+    EXPECT_EQ(0, verify.nExit) << verify.output;
+    EXPECT_NE(std::string::npos, verify.output.find("warning: entry 0 \"Short.txt\" (offset 0x0): the stream inflates to "
+                                                    "40 bytes, fewer than its size 100"))
+        << verify.output;
+    EXPECT_NE(std::string::npos, verify.output.find("warning: 16 bytes follow the end record")) << verify.output;
+    EXPECT_EQ(std::string::npos, verify.output.find("problem")) << verify.output;
+
+    ToolRun extract = RunTool({"extract", P("lax.bin"), P("out")});
+    ASSERT_EQ(0, extract.nExit) << extract.output;
+    EXPECT_EQ(text, ReadFile(m_dir / "out/Short.txt")) << "exactly the inflated bytes";
+    EXPECT_EQ(text, ReadFile(m_dir / "out/ChmMacros/Whole.ptn"));
+}
+
 TEST_F(PayloadToolTest, VerifyFindsEveryDamage)
 {
     std::string manifest = WriteSampleManifest();
@@ -261,19 +290,18 @@ TEST_F(PayloadToolTest, VerifyFindsEveryDamage)
     };
     std::string corrupt = good;
     corrupt[PAYLOAD_HEADER_SIZE + 100] ^= 0x20;
-    std::string wrongSize = good;
-    wrongSize[PAYLOAD_OFFSET_SIZE] = static_cast<char>(wrongSize[PAYLOAD_OFFSET_SIZE] + 1);
+    std::string wrongSize = good;  // one byte less than the stream holds
+    wrongSize[PAYLOAD_OFFSET_SIZE] = static_cast<char>(wrongSize[PAYLOAD_OFFSET_SIZE] - 1);
     std::string emptyFirst = good;
     std::memset(&emptyFirst[PAYLOAD_OFFSET_SIZE], 0, 4);
     std::string badName = good;
     badName[PAYLOAD_OFFSET_NAME] = '\\';
     const Case cases[] = {
-        {"trailing", good + "x", "1 bytes follow the end record"},
         {"no-end", good.substr(0, good.size() - PAYLOAD_HEADER_SIZE), "without an end record"},
         {"cut-stream", good.substr(0, PAYLOAD_HEADER_SIZE + 50), "runs"},
         {"cut-header", good.substr(0, 100), "is cut off"},
         {"corrupt", corrupt, "entry 0 \"Varnix.exe\" (offset 0x0): the stream does not inflate"},
-        {"wrong-size", wrongSize, "fewer than its size"},
+        {"wrong-size", wrongSize, "inflates to more bytes than its size"},
         {"empty-first", emptyFirst, "the first entry is empty"},
         {"bad-name", badName, "absolute path"},
     };

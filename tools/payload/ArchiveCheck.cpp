@@ -42,10 +42,16 @@ void CheckStreams(unsigned nJobs, ArchiveCheck& check)
     });
     for (size_t i = 0; i < results.size(); ++i) {
         const PayloadEntry& entry = check.entries[i];
-        if (results[i].status != PAYLOAD_STREAM_OK) {
+        if (results[i].status == PAYLOAD_STREAM_SHORT) {
+            check.warnings.push_back(DescribeEntry(i, entry) + ": the stream " +
+                                     DescribePayloadStreamCheck(results[i], entry.header.dwSize) +
+                                     "; the setup program installs the " + std::to_string(results[i].nInflated) +
+                                     " bytes it holds");
+        } else if (results[i].status != PAYLOAD_STREAM_OK) {
             check.problems.push_back(DescribeEntry(i, entry) + ": the stream " +
                                      DescribePayloadStreamCheck(results[i], entry.header.dwSize));
-        } else if (results[i].nConsumed < entry.header.dwPackedSize) {
+        }
+        if (IsInstallableStream(results[i].status) && results[i].nConsumed < entry.header.dwPackedSize) {
             check.warnings.push_back(DescribeEntry(i, entry) + ": " +
                                      std::to_string(entry.header.dwPackedSize - results[i].nConsumed) +
                                      " bytes follow the zlib stream inside its packed size (skipped when installing)");
@@ -78,8 +84,8 @@ void ReadArchiveEntries(const uint8_t* pData, size_t nSize, ArchiveCheck& check)
                                      std::to_string(nSize - reader.Offset()) +
                                      " bytes long, not a whole 268-byte header (the setup program reads only its code)");
         if (reader.TrailingBytes() > 0)
-            check.problems.push_back(std::to_string(reader.TrailingBytes()) + " bytes follow the end record at offset " +
-                                     Hex(reader.Offset()));
+            check.warnings.push_back(std::to_string(reader.TrailingBytes()) + " bytes follow the end record at offset " +
+                                     Hex(reader.Offset()) + " (the setup program never reads them)");
         break;
     case PAYLOAD_READ_TRUNCATED_STREAM:
         check.problems.push_back(DescribeEntry(check.entries.size(), entry) + ": its packed size " +

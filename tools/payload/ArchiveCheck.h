@@ -1,7 +1,8 @@
 // Checks a whole archive the way the setup program will use it: every header lies in
 // the archive, every name is one it can install, the first entry is not empty, every
-// stream inflates to exactly its declared size with a good Adler-32, the end record is
-// there and nothing follows it.
+// stream inflates with a good Adler-32 to no more than its declared size, and the end
+// record is there. What the setup program copes with but a tool would not make (a stream
+// shorter than its size, bytes after the end record) is a warning.
 #pragma once
 
 #include <cstddef>

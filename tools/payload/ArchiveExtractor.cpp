@@ -104,7 +104,7 @@ bool ExtractOne(const FileDescriptor& root, const PayloadEntry& entry, Extracted
     }
     std::vector<uint8_t> bytes;
     PayloadStreamCheck result = InflatePayloadStream(entry.pStream, entry.header.dwPackedSize, entry.header.dwSize, &bytes);
-    if (result.status != PAYLOAD_STREAM_OK) {
+    if (!IsInstallableStream(result.status)) {
         error = "the stream " + DescribePayloadStreamCheck(result, entry.header.dwSize);
         return false;
     }

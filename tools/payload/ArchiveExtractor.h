@@ -1,6 +1,7 @@
 // Unpacks a checked archive into a folder in the layout that ScanPayloadFolder reads:
 // entries with code 13, 15 and 16 into the subfolders System, ChmMacros and
-// 5&10ChannelExamples, every other entry into the folder itself. Nothing is written
+// 5&10ChannelExamples, every other entry into the folder itself, each file holding what
+// the setup program would write: the bytes its stream inflates to. Nothing is written
 // outside the folder: names are checked first, every folder on the way is opened without
 // following symbolic links, and files are created the same way.
 #pragma once

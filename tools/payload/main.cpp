@@ -32,18 +32,25 @@ Commands:
   list    FILE
           Prints one line per entry: destination code, name, size, packed size.
   verify  FILE [-j N]
-          Checks that the setup program can install everything in the archive:
-          every header lies inside it, every name is acceptable (see Refusals),
-          the first entry is not empty, every stream inflates to exactly its
-          size with a correct Adler-32, the end record is there and nothing
-          follows it. Prints each problem; exits 0 only when there is none.
+          Checks that the setup program can install everything in the archive,
+          reading it as the setup program does: every header lies inside it,
+          every name is acceptable (see Refusals), the first entry is not
+          empty, every stream inflates with a correct Adler-32 to at most its
+          size, and the end record is there. Prints each problem; exits 0 only
+          when there is none. Warns, without counting it as a problem, about
+          what the setup program copes with: a stream that inflates to fewer
+          bytes than its size (it installs the bytes the stream holds), bytes
+          after a stream's end inside its packed size, bytes after the end
+          record (it never reads them).
   extract FILE DIR [--manifest OUT] [-j N]
           Verifies the archive, then writes its files into DIR in the folder
           layout below (codes 13, 15, 16 into their subfolders, all others into
-          DIR itself), creating DIR when missing. Nothing is written when the
-          archive has any problem, and no file is ever created outside DIR.
-          With --manifest, also writes a manifest that builds the same archive
-          again, byte for byte (given the same level).
+          DIR itself), creating DIR when missing. Each file holds what the
+          setup program would write: the bytes its stream inflates to. Nothing
+          is written when the archive has any problem, and no file is ever
+          created outside DIR. With --manifest, also writes a manifest that
+          builds the same archive again, byte for byte, when this tool built it
+          (at the same level).
   help    Prints this text (also: --help, -h).
 
 FILE is an archive file, or a built Setup.exe: then the archive is taken from
