@@ -246,16 +246,16 @@ TEST(PayloadReader, NoBufferMeansNoArchive)
 
 // --- Name rules ------------------------------------------------------------------------
 
-TEST(PayloadName, AcceptsBareNamesAndDirectoryParts)
+TEST(PayloadName, AcceptsPlainFileNames)
 {
-    for (const char* pszName : {"Varnix.exe", "5&10ChannelExamples\\x.bxd", "sub/dir/file.txt", "a.b.c", ".hidden",
-                                "Console.txt", "COM10", "LPT0.txt", "\xC4rger.txt"})
+    for (const char* pszName : {"Varnix.exe", "5&10 Channel.bxd", "a.b.c", ".hidden", "Console.txt", "COM10",
+                                "LPT0.txt", "\xC4rger.txt"})
         EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadName(pszName, std::strlen(pszName))) << pszName;
     std::string longest(255, 'n');
     EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadName(longest.data(), longest.size()));
 }
 
-TEST(PayloadName, RefusesWhatWouldNotLandInsideTheDestination)
+TEST(PayloadName, RefusesWhatWouldNotLandAsThatFileInsideTheDestination)
 {
     struct Case {
         std::string name;
@@ -264,29 +264,26 @@ TEST(PayloadName, RefusesWhatWouldNotLandInsideTheDestination)
     const Case cases[] = {
         {"", PAYLOAD_NAME_EMPTY},
         {std::string(256, 'n'), PAYLOAD_NAME_TOO_LONG},
-        {"\\Windows\\evil.dll", PAYLOAD_NAME_ABSOLUTE},
-        {"/etc/evil", PAYLOAD_NAME_ABSOLUTE},
-        {"\\\\server\\share\\x", PAYLOAD_NAME_ABSOLUTE},
+        {"sub\\file.txt", PAYLOAD_NAME_SEPARATOR},
+        {"sub/file.txt", PAYLOAD_NAME_SEPARATOR},
+        {"5&10ChannelExamples\\x.bxd", PAYLOAD_NAME_SEPARATOR},
+        {"\\Windows\\evil.dll", PAYLOAD_NAME_SEPARATOR},
+        {"/etc/evil", PAYLOAD_NAME_SEPARATOR},
+        {"..\\evil.dll", PAYLOAD_NAME_SEPARATOR},
+        {"c:\\evil.dll", PAYLOAD_NAME_SEPARATOR},
+        {"file.txt\\", PAYLOAD_NAME_SEPARATOR},
         {"C:evil.dll", PAYLOAD_NAME_DRIVE},
-        {"c:\\evil.dll", PAYLOAD_NAME_DRIVE},
-        {"..", PAYLOAD_NAME_PARENT},
-        {"..\\evil.dll", PAYLOAD_NAME_PARENT},
-        {"sub/../../evil", PAYLOAD_NAME_PARENT},
-        {"sub\\..", PAYLOAD_NAME_PARENT},
-        {"bad?\\..\\x", PAYLOAD_NAME_PARENT},
-        {"sub\\\\x", PAYLOAD_NAME_EMPTY_COMPONENT},
-        {"sub\\", PAYLOAD_NAME_EMPTY_COMPONENT},
         {"a:b", PAYLOAD_NAME_DRIVE},
         {"ab:stream", PAYLOAD_NAME_BAD_CHARACTER},
         {"what?.txt", PAYLOAD_NAME_BAD_CHARACTER},
         {"tab\there", PAYLOAD_NAME_BAD_CHARACTER},
         {std::string("nul\0byte", 8), PAYLOAD_NAME_BAD_CHARACTER},
+        {"..", PAYLOAD_NAME_TRAILING_DOT},
+        {".", PAYLOAD_NAME_TRAILING_DOT},
         {"dot.", PAYLOAD_NAME_TRAILING_DOT},
         {"space ", PAYLOAD_NAME_TRAILING_DOT},
-        {".\\x", PAYLOAD_NAME_TRAILING_DOT},
-        {"...", PAYLOAD_NAME_TRAILING_DOT},
         {"CON", PAYLOAD_NAME_DEVICE},
-        {"sub\\nul.txt", PAYLOAD_NAME_DEVICE},
+        {"nul.txt", PAYLOAD_NAME_DEVICE},
         {"Com1.dll", PAYLOAD_NAME_DEVICE},
         {"lpt9", PAYLOAD_NAME_DEVICE},
         {"CONOUT$", PAYLOAD_NAME_DEVICE},
@@ -295,6 +292,31 @@ TEST(PayloadName, RefusesWhatWouldNotLandInsideTheDestination)
     for (const Case& c : cases) {
         EXPECT_EQ(c.problem, CheckPayloadName(c.name.data(), c.name.size())) << "name \"" << c.name << "\"";
         EXPECT_STRNE("", DescribePayloadNameProblem(c.problem));
+    }
+}
+
+TEST(PayloadName, MeasuresTheNameAgainstTheShortestAndTheDefaultDirectory)
+{
+    struct Case {
+        uint32_t dwDestination;
+        size_t nLongestAnywhere;  // 255 minus C:\ and the subdirectory
+        size_t nLongestDefault;   // 255 minus the default base and the subdirectory
+    };
+    const Case cases[] = {
+        {0, 252, 244},             // C:\Pelorin\<name>
+        {17, 252, 244},
+        {DEST_SYSTEM, 252, 235},   // C:\WINDOWS\SYSTEM32\<name>
+        {DEST_MACROS, 242, 234},   // C:\Pelorin\ChmMacros\<name>
+        {DEST_EXAMPLES, 232, 224}, // C:\Pelorin\5&10ChannelExamples\<name>
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("code " + std::to_string(c.dwDestination));
+        EXPECT_EQ(PAYLOAD_PATH_FITS, CheckPayloadPathFit(c.dwDestination, 1));
+        EXPECT_EQ(PAYLOAD_PATH_FITS, CheckPayloadPathFit(c.dwDestination, c.nLongestDefault));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_DEFAULT, CheckPayloadPathFit(c.dwDestination, c.nLongestDefault + 1));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_DEFAULT, CheckPayloadPathFit(c.dwDestination, c.nLongestAnywhere));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_ALWAYS, CheckPayloadPathFit(c.dwDestination, c.nLongestAnywhere + 1));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_ALWAYS, CheckPayloadPathFit(c.dwDestination, PAYLOAD_NAME_MAX_LENGTH));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "ArchiveCheck.h"
 #include "DisplayText.h"
 #include "PayloadStream.h"
 #include "engine/PayloadFormat.h"
@@ -71,16 +72,13 @@ std::string EntryLabel(const PayloadSource& source)
     return source.origin + ": " + QuoteForDisplay(source.storedName);
 }
 
-// Names as Windows compares them: without regard to ASCII case, with either separator.
+// Names as Windows compares them, as far as ASCII goes: without regard to case.
 std::string FoldName(const std::string& name)
 {
     std::string folded = name;
-    for (char& ch : folded) {
+    for (char& ch : folded)
         if (ch >= 'A' && ch <= 'Z')
             ch = static_cast<char>(ch - 'A' + 'a');
-        else if (ch == '/')
-            ch = '\\';
-    }
     return folded;
 }
 
@@ -105,6 +103,14 @@ void WarnAboutReplacedFiles(const std::vector<PayloadSource>& sources, std::vect
     }
 }
 
+void WarnAboutLongPaths(const std::vector<PayloadSource>& sources, std::vector<std::string>& warnings)
+{
+    for (const PayloadSource& source : sources)
+        if (CheckPayloadPathFit(source.dwDestination, source.storedName.size()) == PAYLOAD_PATH_TOO_LONG_DEFAULT)
+            warnings.push_back(EntryLabel(source) + ": the stored name " +
+                               DescribePayloadPathFit(source.dwDestination, source.storedName.size()));
+}
+
 }  // namespace
 
 bool CheckPayloadEntrySizes(uint64_t nSize, uint64_t nPacked, std::string& error)
@@ -125,9 +131,13 @@ bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<
 {
     size_t nErrorsBefore = errors.size();
     for (const PayloadSource& source : sources) {
-        PayloadNameProblem problem = CheckPayloadName(source.storedName.data(), source.storedName.size());
+        const std::string& name = source.storedName;
+        PayloadNameProblem problem = CheckPayloadName(name.data(), name.size());
         if (problem != PAYLOAD_NAME_OK)
             errors.push_back(EntryLabel(source) + ": the stored name " + DescribePayloadNameProblem(problem));
+        else if (CheckPayloadPathFit(source.dwDestination, name.size()) == PAYLOAD_PATH_TOO_LONG_ALWAYS)
+            errors.push_back(EntryLabel(source) + ": the stored name " +
+                             DescribePayloadPathFit(source.dwDestination, name.size()));
         if (source.dwDestination == DEST_END)
             errors.push_back(EntryLabel(source) + ": the code 0xFFFFFFFF marks the end of the archive");
     }
@@ -156,6 +166,7 @@ bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const Payloa
         return false;
 
     report = PayloadBuildReport();
+    WarnAboutLongPaths(sources, report.warnings);
     WarnAboutReplacedFiles(sources, report.warnings);
     if (sources.empty())
         report.warnings.push_back("the archive holds no files, only the end record");

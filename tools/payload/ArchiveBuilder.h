@@ -1,6 +1,6 @@
-// Builds a payload archive from a list of files: checks every stored name and the first
-// entry against what the setup program can install, compresses the files on several
-// threads, and lays the entries out in list order. The bytes depend only on the files,
+// Builds a payload archive from a list of files: checks every stored name, the first
+// entry and the sizes against what the setup program can install, compresses the files
+// on several threads, and lays the entries out in list order. The bytes depend only on the files,
 // their names and codes, and the compression level, never on the number of threads.
 #pragma once
 
@@ -23,7 +23,8 @@ struct PayloadBuildReport {
     std::vector<std::string> warnings;
 };
 
-// Checks the names and codes alone, before any file is read. Each error names the entry.
+// Checks the names and codes alone, before any file is read: a name the setup program
+// cannot install, one too long for any installation directory. Each error names the entry.
 bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors);
 
 // An entry's header holds its size and its stream's size as 32-bit numbers. False, with

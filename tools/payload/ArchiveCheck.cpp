@@ -25,8 +25,23 @@ void CheckNames(ArchiveCheck& check)
             continue;
         }
         PayloadNameProblem problem = CheckPayloadName(entry.header.szName, entry.nNameLength);
-        if (problem != PAYLOAD_NAME_OK)
+        if (problem != PAYLOAD_NAME_OK) {
             check.problems.push_back(DescribeEntry(i, entry) + ": the name " + DescribePayloadNameProblem(problem));
+            continue;
+        }
+        uint32_t dwDestination = entry.header.dwDestination;
+        switch (CheckPayloadPathFit(dwDestination, entry.nNameLength)) {
+        case PAYLOAD_PATH_TOO_LONG_ALWAYS:
+            check.problems.push_back(DescribeEntry(i, entry) + ": the name " +
+                                     DescribePayloadPathFit(dwDestination, entry.nNameLength));
+            break;
+        case PAYLOAD_PATH_TOO_LONG_DEFAULT:
+            check.warnings.push_back(DescribeEntry(i, entry) + ": the name " +
+                                     DescribePayloadPathFit(dwDestination, entry.nNameLength));
+            break;
+        case PAYLOAD_PATH_FITS:
+            break;
+        }
     }
     if (!check.entries.empty() && check.entries[0].header.dwSize == 0)
         check.problems.push_back(DescribeEntry(0, check.entries[0]) +
@@ -102,6 +117,28 @@ void ReadArchiveEntries(const uint8_t* pData, size_t nSize, ArchiveCheck& check)
         check.problems.push_back("the archive ends at offset " + Hex(nSize) + " without an end record");
         break;
     }
+}
+
+std::string DescribePayloadPathFit(uint32_t dwDestination, size_t nNameLength)
+{
+    std::string subdirectory = PayloadDestinationSubdirectory(dwDestination);
+    bool bAnywhere = CheckPayloadPathFit(dwDestination, nNameLength) == PAYLOAD_PATH_TOO_LONG_ALWAYS;
+    std::string base = bAnywhere ? PAYLOAD_SHORTEST_BASE_DIRECTORY : PayloadDefaultBaseDirectory(dwDestination);
+    std::string text = "is " + std::to_string(nNameLength) + " characters long: ";
+    if (bAnywhere)
+        text += "even under a drive root";
+    else if (dwDestination == DEST_SYSTEM)
+        text += "under the usual system directory";
+    else
+        text += "under the default installation directory";
+    text += " the path " + base + subdirectory + "<name> would run to " +
+            std::to_string(base.size() + subdirectory.size() + nNameLength) + " characters, more than the " +
+            std::to_string(PAYLOAD_PATH_MAX_LENGTH) + " the setup program's paths hold";
+    if (!bAnywhere)
+        text += std::string("; it installs only where the ") +
+                (dwDestination == DEST_SYSTEM ? "system" : "installation") + " directory is at most " +
+                std::to_string(PAYLOAD_PATH_MAX_LENGTH - subdirectory.size() - nNameLength) + " characters long";
+    return text;
 }
 
 void CheckArchive(const uint8_t* pData, size_t nSize, unsigned nJobs, ArchiveCheck& check)

@@ -2,7 +2,8 @@
 // the archive, every name is one it can install, the first entry is not empty, every
 // stream inflates with a good Adler-32 to no more than its declared size, and the end
 // record is there. What the setup program copes with but a tool would not make (a stream
-// shorter than its size, bytes after the end record) is a warning.
+// shorter than its size, bytes after the end record, a name too long for the default
+// installation directory) is a warning.
 #pragma once
 
 #include <cstddef>
@@ -27,3 +28,8 @@ void CheckArchive(const uint8_t* pData, size_t nSize, unsigned nJobs, ArchiveChe
 
 // "entry 3 "Varnix.cnt" (offset 0x1F4)", for messages.
 std::string DescribeEntry(size_t nIndex, const PayloadEntry& entry);
+
+// Why a name of nNameLength characters does not fit the setup program's paths, as a phrase
+// after "the name": "is 240 characters long: ...". For PAYLOAD_PATH_TOO_LONG_DEFAULT and
+// PAYLOAD_PATH_TOO_LONG_ALWAYS.
+std::string DescribePayloadPathFit(uint32_t dwDestination, size_t nNameLength);

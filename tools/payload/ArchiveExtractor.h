@@ -2,8 +2,9 @@
 // entries with code 13, 15 and 16 into the subfolders System, ChmMacros and
 // 5&10ChannelExamples, every other entry into the folder itself, each file holding what
 // the setup program would write: the bytes its stream inflates to. Nothing is written
-// outside the folder: names are checked first, every folder on the way is opened without
-// following symbolic links, and files are created the same way.
+// outside the folder: names are checked first (a name is a plain file name, never a
+// path), the subfolder is opened without following symbolic links, and files are
+// created the same way.
 #pragma once
 
 #include <string>

@@ -29,26 +29,30 @@ installs.
 Commands:
   build   (--manifest FILE | --folder DIR) --output ARCHIVE [-j N] [--level N]
           Builds an archive from the files a manifest names, or from a folder.
+          Refuses (see Refusals) every entry the setup program could not
+          install, naming it, and warns about names too long for the default
+          installation directory (see Paths).
   list    FILE
           Prints one line per entry: destination code, name, size, packed size.
   verify  FILE [-j N]
           Checks that the setup program can install everything in the archive,
           reading it as the setup program does: every header lies inside it,
-          every name is acceptable (see Refusals), the first entry is not
-          empty, every stream inflates with a correct Adler-32 to at most its
-          size, and the end record is there. Prints each problem; exits 0 only
-          when there is none. Warns, without counting it as a problem, about
-          what the setup program copes with: a stream that inflates to fewer
-          bytes than its size (it installs the bytes the stream holds), bytes
-          after a stream's end inside its packed size, bytes after the end
-          record (it never reads them).
+          every name is acceptable (see Refusals and Paths), the first entry is
+          not empty, every stream inflates with a correct Adler-32 to at most
+          its size, and the end record is there. Prints each problem; exits 0
+          only when there is none. Warns, without counting it as a problem,
+          about what the setup program copes with: a stream that inflates to
+          fewer bytes than its size (it installs the bytes the stream holds),
+          bytes after a stream's end inside its packed size, bytes after the
+          end record (it never reads them), a name too long for the default
+          installation directory.
   extract FILE DIR [--manifest OUT] [-j N]
           Verifies the archive, then writes its files into DIR in the folder
           layout below (codes 13, 15, 16 into their subfolders, all others into
-          DIR itself), creating DIR when missing. Each file holds what the
-          setup program would write: the bytes its stream inflates to. Nothing
-          is written when the archive has any problem, and no file is ever
-          created outside DIR. With --manifest, also writes a manifest that
+          DIR itself), creating DIR and those subfolders when missing, and no
+          other folder. Each file holds what the setup program would write: the
+          bytes its stream inflates to. Nothing is written when the archive has
+          any problem, and no file is ever created outside DIR. With --manifest, also writes a manifest that
           builds the same archive again, byte for byte, when this tool built it
           (at the same level).
   help    Prints this text (also: --help, -h).
@@ -95,15 +99,28 @@ Refusals (build refuses, verify and extract report, each naming the entry):
   - an empty first entry: the setup program fails with "Memory allocation
     error" on a zero-byte first file;
   - an empty name, or one longer than 255 bytes;
-  - an absolute name (beginning with \ or /), or one with a drive (C:);
-  - a ".." component, which would climb out of the destination directory;
-  - an empty component (two separators in a row, or one at the end);
+  - a backslash or slash anywhere in the name: the setup program creates no
+    folders, so a name is a plain file name, never a path;
+  - a drive (C:);
   - a character Windows file names cannot hold (control characters and
-    < > : " | ? *), a component ending in a dot or a space (Windows drops
-    them), or a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, ...).
-  Names may hold a directory part (sub\file.txt); the setup program creates no
-  folders, so that folder must exist at the destination. A later entry that
-  lands on the same file as an earlier one replaces it (a warning says so).
+    < > : " | ? *), a name ending in a dot or a space (Windows drops them),
+    or a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, ...);
+  - a name too long for any installation directory (see Paths);
+  - build only: a file whose size or packed stream is 4 GiB or more (the
+    header's sizes are 32-bit).
+  A later entry that lands on the same file as an earlier one replaces it (a
+  warning says so).
+
+Paths:
+  The setup program writes each file to a path of at most 255 characters:
+  the installation directory (a full path ending in a backslash; C:\Pelorin\
+  unless the user chooses another), or the Windows system directory for code
+  13, then ChmMacros\ for code 15 or 5&10ChannelExamples\ for code 16, then the
+  name. A name that does not fit even under a drive root (C:\, so at most 252
+  characters for codes 0 and 13, 242 for 15, 232 for 16) is refused. A name
+  that does not fit under C:\Pelorin\ (at most 244, 234, 224 characters), or
+  for code 13 under the usual system directory C:\WINDOWS\SYSTEM32\ (at most
+  235), draws a warning: it installs only into a shorter directory.
 
 Archive format: entries back to back, each a 268-byte header (destination code,
 256-byte NUL-terminated name, size, packed size; 32-bit little-endian) followed
