@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "AnsiCodePage.h"
 #include "ArchiveBuilder.h"
 #include "ArchiveCheck.h"
 #include "PayloadSource.h"
@@ -65,6 +66,16 @@ PayloadReadStatus ReadAll(const std::vector<uint8_t>& archive, std::vector<Paylo
     while ((status = reader.Next(entry)) == PAYLOAD_READ_ENTRY)
         entries.push_back(entry);
     return status;
+}
+
+const AnsiCodePage& Windows1252()
+{
+    static AnsiCodePage s_codePage;
+    if (s_codePage.Number() == 0) {
+        std::string error;
+        EXPECT_TRUE(s_codePage.Load(1252, error)) << error;
+    }
+    return s_codePage;
 }
 
 // A copy on the heap of exactly the given length, so that AddressSanitizer reports any
@@ -449,7 +460,7 @@ TEST_F(PayloadFolderTest, MapsSubfoldersToCodesAndPutsTheLargestFileFirst)
     Write("5&10ChannelExamples/big.bxd", 500);
     std::vector<PayloadSource> sources;
     std::vector<std::string> errors;
-    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), sources, errors)) << errors[0];
+    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), Windows1252(), sources, errors)) << errors[0];
     ASSERT_EQ(5u, sources.size());
     std::vector<std::pair<uint32_t, std::string>> order;
     for (const PayloadSource& source : sources)
@@ -466,7 +477,7 @@ TEST_F(PayloadFolderTest, RefusesOtherSubfoldersAndDeeperFolders)
     Write("System/deeper/y.txt", 1);
     std::vector<PayloadSource> sources;
     std::vector<std::string> errors;
-    EXPECT_FALSE(ScanPayloadFolder(m_dir.string(), sources, errors));
+    EXPECT_FALSE(ScanPayloadFolder(m_dir.string(), Windows1252(), sources, errors));
     ASSERT_EQ(2u, errors.size());
     std::string all = errors[0] + "\n" + errors[1];
     EXPECT_NE(std::string::npos, all.find("Other"));
@@ -485,7 +496,7 @@ TEST_F(PayloadFolderTest, BuildIsTheSameForEveryNumberOfJobs)
     }
     std::vector<PayloadSource> sources;
     std::vector<std::string> errors;
-    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), sources, errors));
+    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), Windows1252(), sources, errors));
     std::vector<uint8_t> reference;
     for (unsigned nJobs : {1u, 2u, 3u, 8u, 64u}) {
         PayloadBuildOptions options;

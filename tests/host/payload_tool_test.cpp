@@ -135,12 +135,14 @@ TEST_F(PayloadToolTest, HelpDocumentsEveryCommandAndTheManifest)
     ToolRun run = RunTool({"--help"});
     EXPECT_EQ(0, run.nExit);
     for (const char* pszWord : {"build", "list", "verify", "extract", "--manifest", "--folder", "-j", "--level",
-                                "code<TAB>source-file<TAB>stored-name", "System", "ChmMacros", "5&10ChannelExamples"})
+                                "--codepage", "code<TAB>source-file<TAB>stored-name", "System", "ChmMacros",
+                                "5&10ChannelExamples"})
         EXPECT_NE(std::string::npos, run.output.find(pszWord)) << pszWord;
     EXPECT_EQ(2, RunTool({}).nExit);
     EXPECT_EQ(2, RunTool({"build", "--bogus"}).nExit);
     EXPECT_EQ(2, RunTool({"build", "--manifest", "x", "--level", "10", "-o", "y"}).nExit);
     EXPECT_EQ(2, RunTool({"frobnicate"}).nExit);
+    EXPECT_EQ(2, RunTool({"build", "--folder", "x", "-o", "y", "--codepage", "65001"}).nExit);
 }
 
 TEST_F(PayloadToolTest, RoundTripThroughAManifest)
@@ -235,6 +237,8 @@ TEST_F(PayloadToolTest, RefusesWhatTheSetupProgramCouldNotInstall)
         {"16\tfull.txt\t" + std::string(233, 'e') + "\n",
          "m:1: \"" + std::string(233, 'e') + "\": the stored name is 233 characters long: even under a drive root"},
         {"0\tfull.txt\tCON\n", "m:1: \"CON\": the stored name names a Windows device"},
+        {"0\tfull.txt\tbad\x81.txt\n", "m:1: \"bad\\x81.txt\": the stored name holds the byte 0x81, which Windows-1252 "
+                                      "leaves undefined"},
         {"0\tmissing.txt\tx.txt\n", "m:1: \"x.txt\": cannot open"},
         {"0xFFFFFFFF\tfull.txt\tx.txt\n", "m:1: \"0xFFFFFFFF\" is not a destination code"},
     };
@@ -269,6 +273,39 @@ TEST_F(PayloadToolTest, WarnsAboutANameTooLongForTheDefaultDirectory)
     EXPECT_NE(std::string::npos, verify.output.find("warning: entry 0 \"" + tooLong + "\" (offset 0x0): the name is 245"))
         << verify.output;
     EXPECT_EQ(std::string::npos, verify.output.find("entry 1")) << verify.output;
+}
+
+TEST_F(PayloadToolTest, FolderNamesAreConvertedToTheAnsiCodePage)
+{
+    WriteFile(m_dir / "vendor/Caf\xC3\xA9.txt", SampleBytes(3000, 8));
+    WriteFile(m_dir / "vendor/ChmMacros/macro.ptn", "macro");
+    ASSERT_EQ(0, RunTool({"build", "--folder", P("vendor"), "-o", P("cafe.bin")}).nExit);
+    std::string archive = ReadFile(m_dir / "cafe.bin");
+    PayloadReader reader(archive.data(), archive.size());
+    PayloadEntry entry;
+    ASSERT_EQ(PAYLOAD_READ_ENTRY, reader.Next(entry));
+    EXPECT_STREQ("Caf\xE9.txt", entry.header.szName) << "stored in Windows-1252";
+
+    // Unpacked under its UTF-8 name, and packed again into the same archive.
+    ToolRun extract = RunTool({"extract", P("cafe.bin"), P("back")});
+    ASSERT_EQ(0, extract.nExit) << extract.output;
+    EXPECT_EQ(SampleBytes(3000, 8), ReadFile(m_dir / "back/Caf\xC3\xA9.txt"));
+    ASSERT_EQ(0, RunTool({"build", "--folder", P("back"), "-o", P("again.bin")}).nExit);
+    EXPECT_EQ(archive, ReadFile(m_dir / "again.bin"));
+
+    // A C with an acute accent is not in Windows-1252; it is in Windows-1250 (0xC6).
+    WriteFile(m_dir / "vendor/\xC4\x86wiczenie.txt", "exercise");
+    ToolRun refused = RunTool({"build", "--folder", P("vendor"), "-o", P("refused.bin")});
+    EXPECT_EQ(1, refused.nExit);
+    EXPECT_NE(std::string::npos,
+              refused.output.find(P("vendor/\xC4\x86wiczenie.txt") + ": the file name holds U+0106"))
+        << refused.output;
+    EXPECT_FALSE(fs::exists(m_dir / "refused.bin"));
+    ToolRun central = RunTool({"build", "--folder", P("vendor"), "-o", P("1250.bin"), "--codepage", "1250"});
+    ASSERT_EQ(0, central.nExit) << central.output;
+    ToolRun list = RunTool({"list", P("1250.bin")});
+    EXPECT_NE(std::string::npos, list.output.find("  \\xC6wiczenie.txt  ")) << list.output;
+    EXPECT_NE(std::string::npos, list.output.find("  Caf\\xE9.txt  ")) << list.output;
 }
 
 TEST_F(PayloadToolTest, AShortStreamAndBytesAfterTheEndAreInstalledAsTheSetupProgramWould)

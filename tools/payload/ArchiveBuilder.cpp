@@ -127,17 +127,22 @@ bool CheckPayloadEntrySizes(uint64_t nSize, uint64_t nPacked, std::string& error
     return true;
 }
 
-bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors)
+bool CheckPayloadSources(const std::vector<PayloadSource>& sources, const AnsiCodePage& codePage,
+                         std::vector<std::string>& errors)
 {
     size_t nErrorsBefore = errors.size();
     for (const PayloadSource& source : sources) {
         const std::string& name = source.storedName;
         PayloadNameProblem problem = CheckPayloadName(name.data(), name.size());
+        size_t nUndefined = codePage.FindUndefinedByte(name);
         if (problem != PAYLOAD_NAME_OK)
             errors.push_back(EntryLabel(source) + ": the stored name " + DescribePayloadNameProblem(problem));
         else if (CheckPayloadPathFit(source.dwDestination, name.size()) == PAYLOAD_PATH_TOO_LONG_ALWAYS)
             errors.push_back(EntryLabel(source) + ": the stored name " +
                              DescribePayloadPathFit(source.dwDestination, name.size()));
+        else if (nUndefined != std::string::npos)
+            errors.push_back(EntryLabel(source) + ": the stored name " +
+                             DescribeUndefinedByte(codePage, name[nUndefined]));
         if (source.dwDestination == DEST_END)
             errors.push_back(EntryLabel(source) + ": the code 0xFFFFFFFF marks the end of the archive");
     }
@@ -147,7 +152,13 @@ bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<
 bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const PayloadBuildOptions& options,
                          std::vector<uint8_t>& archive, PayloadBuildReport& report, std::vector<std::string>& errors)
 {
-    if (!CheckPayloadSources(sources, errors))
+    AnsiCodePage codePage;
+    std::string codePageError;
+    if (!codePage.Load(options.nCodePage, codePageError)) {
+        errors.push_back(codePageError);
+        return false;
+    }
+    if (!CheckPayloadSources(sources, codePage, errors))
         return false;
 
     std::vector<PackedFile> packed(sources.size());

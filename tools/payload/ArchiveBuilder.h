@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "AnsiCodePage.h"
 #include "ParallelFor.h"
 #include "PayloadSource.h"
 
 struct PayloadBuildOptions {
     int nLevel = 9;
     unsigned nJobs = DefaultJobCount();
+    unsigned nCodePage = DEFAULT_ANSI_CODE_PAGE;  // the stored names' bytes must all be characters of it
 };
 
 struct PayloadBuildReport {
@@ -24,8 +26,10 @@ struct PayloadBuildReport {
 };
 
 // Checks the names and codes alone, before any file is read: a name the setup program
-// cannot install, one too long for any installation directory. Each error names the entry.
-bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors);
+// cannot install, one too long for any installation directory, one with a byte that the
+// code page leaves undefined. Each error names the entry.
+bool CheckPayloadSources(const std::vector<PayloadSource>& sources, const AnsiCodePage& codePage,
+                         std::vector<std::string>& errors);
 
 // An entry's header holds its size and its stream's size as 32-bit numbers. False, with
 // the reason, when either does not fit.

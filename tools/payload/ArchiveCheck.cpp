@@ -1,7 +1,9 @@
 #include "ArchiveCheck.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "AnsiCodePage.h"
 #include "DisplayText.h"
 #include "ParallelFor.h"
 #include "PayloadStream.h"
@@ -139,6 +141,29 @@ std::string DescribePayloadPathFit(uint32_t dwDestination, size_t nNameLength)
                 (dwDestination == DEST_SYSTEM ? "system" : "installation") + " directory is at most " +
                 std::to_string(PAYLOAD_PATH_MAX_LENGTH - subdirectory.size() - nNameLength) + " characters long";
     return text;
+}
+
+std::string DescribeUndefinedByte(const AnsiCodePage& codePage, char byte)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned char>(byte));
+    return std::string("holds the byte ") + text + ", which " + codePage.Name() + " leaves undefined";
+}
+
+void CheckNamesInCodePage(const AnsiCodePage& codePage, ArchiveCheck& check)
+{
+    for (size_t i = 0; i < check.entries.size(); ++i) {
+        const PayloadEntry& entry = check.entries[i];
+        std::string name(entry.header.szName, std::min<size_t>(entry.nNameLength, PAYLOAD_NAME_MAX_LENGTH));
+        size_t nUndefined = codePage.FindUndefinedByte(name);
+        if (nUndefined == std::string::npos)
+            continue;
+        char text[8];
+        std::snprintf(text, sizeof text, "%04X", static_cast<unsigned char>(name[nUndefined]));
+        check.warnings.push_back(DescribeEntry(i, entry) + ": the name " +
+                                 DescribeUndefinedByte(codePage, name[nUndefined]) +
+                                 "; Windows still makes a character of it, and extract writes it as U+" + text);
+    }
 }
 
 void CheckArchive(const uint8_t* pData, size_t nSize, unsigned nJobs, ArchiveCheck& check)

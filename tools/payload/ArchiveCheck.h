@@ -13,6 +13,8 @@
 
 #include "engine/PayloadReader.h"
 
+class AnsiCodePage;
+
 struct ArchiveCheck {
     std::vector<PayloadEntry> entries;  // the readable entries, in order
     PayloadReadStatus endStatus = PAYLOAD_READ_END;
@@ -26,6 +28,10 @@ void ReadArchiveEntries(const uint8_t* pData, size_t nSize, ArchiveCheck& check)
 // ReadArchiveEntries, then the names and the streams (inflated on up to nJobs threads).
 void CheckArchive(const uint8_t* pData, size_t nSize, unsigned nJobs, ArchiveCheck& check);
 
+// Warns about each name with a byte that the code page leaves undefined: Windows still
+// makes a name of it, but not one a tool can tell for sure.
+void CheckNamesInCodePage(const AnsiCodePage& codePage, ArchiveCheck& check);
+
 // "entry 3 "Varnix.cnt" (offset 0x1F4)", for messages.
 std::string DescribeEntry(size_t nIndex, const PayloadEntry& entry);
 
@@ -33,3 +39,6 @@ std::string DescribeEntry(size_t nIndex, const PayloadEntry& entry);
 // after "the name": "is 240 characters long: ...". For PAYLOAD_PATH_TOO_LONG_DEFAULT and
 // PAYLOAD_PATH_TOO_LONG_ALWAYS.
 std::string DescribePayloadPathFit(uint32_t dwDestination, size_t nNameLength);
+
+// "holds the byte 0x81, which Windows-1252 leaves undefined", as a phrase after "the name".
+std::string DescribeUndefinedByte(const AnsiCodePage& codePage, char byte);

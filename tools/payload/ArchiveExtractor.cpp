@@ -70,10 +70,12 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
     return true;
 }
 
-bool ExtractOne(const FileDescriptor& root, const PayloadEntry& entry, ExtractedFile& file, std::string& error)
+bool ExtractOne(const FileDescriptor& root, const PayloadEntry& entry, const AnsiCodePage& codePage,
+                ExtractedFile& file, std::string& error)
 {
     std::string storedName(entry.header.szName, entry.nNameLength);
-    const std::string& hostName = storedName;
+    std::string hostName;
+    codePage.ToUtf8(storedName, hostName);  // CheckNamesInCodePage has warned about an undefined byte
     std::string subfolder = PayloadDestinationFolder(entry.header.dwDestination);
 
     FileDescriptor folder(dup(root.Get()));
@@ -104,8 +106,8 @@ bool ExtractOne(const FileDescriptor& root, const PayloadEntry& entry, Extracted
 
 }  // namespace
 
-bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder, std::vector<ExtractedFile>& files,
-                           std::string& error)
+bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder, const AnsiCodePage& codePage,
+                           std::vector<ExtractedFile>& files, std::string& error)
 {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -122,7 +124,7 @@ bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder,
             return false;
         }
         ExtractedFile file;
-        if (!ExtractOne(root, entry, file, error)) {
+        if (!ExtractOne(root, entry, codePage, file, error)) {
             error = DescribeEntry(i, entry) + ": " + error;
             return false;
         }
