@@ -14,18 +14,15 @@ const char* DescribePayloadNameProblem(PayloadNameProblem problem)
         return "is empty";
     case PAYLOAD_NAME_TOO_LONG:
         return "is longer than 255 bytes";
-    case PAYLOAD_NAME_ABSOLUTE:
-        return "is an absolute path (it begins with a backslash or slash)";
+    case PAYLOAD_NAME_SEPARATOR:
+        return "holds a backslash or slash (a directory part); the setup program creates no folders, so it can "
+               "only install a plain file name";
     case PAYLOAD_NAME_DRIVE:
         return "carries a drive letter";
-    case PAYLOAD_NAME_PARENT:
-        return "climbs out of the destination directory with a \"..\" component";
-    case PAYLOAD_NAME_EMPTY_COMPONENT:
-        return "has an empty path component (two separators in a row, or one at the end)";
     case PAYLOAD_NAME_BAD_CHARACTER:
         return "holds a character that Windows file names cannot hold (control characters and < > : \" | ? *)";
     case PAYLOAD_NAME_TRAILING_DOT:
-        return "has a component that ends with a dot or a space, which Windows drops from file names";
+        return "ends with a dot or a space, which Windows drops from file names";
     case PAYLOAD_NAME_DEVICE:
         return "names a Windows device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CLOCK$, CONIN$, CONOUT$)";
     }
@@ -66,46 +63,53 @@ static bool IsDeviceName(const char* pch, size_t nLength)
     return bNumbered && (std::strncmp(base, "COM", 3) == 0 || std::strncmp(base, "LPT", 3) == 0);
 }
 
-static PayloadNameProblem CheckComponent(const char* pch, size_t nLength)
-{
-    if (nLength == 0)
-        return PAYLOAD_NAME_EMPTY_COMPONENT;
-    if (nLength == 2 && pch[0] == '.' && pch[1] == '.')
-        return PAYLOAD_NAME_PARENT;
-    for (size_t i = 0; i < nLength; ++i)
-        if (IsForbiddenCharacter(pch[i]))
-            return PAYLOAD_NAME_BAD_CHARACTER;
-    if (pch[nLength - 1] == '.' || pch[nLength - 1] == ' ')
-        return PAYLOAD_NAME_TRAILING_DOT;
-    if (IsDeviceName(pch, nLength))
-        return PAYLOAD_NAME_DEVICE;
-    return PAYLOAD_NAME_OK;
-}
-
 PayloadNameProblem CheckPayloadName(const char* pchName, size_t nLength)
 {
     if (nLength == 0)
         return PAYLOAD_NAME_EMPTY;
     if (nLength > PAYLOAD_NAME_MAX_LENGTH)
         return PAYLOAD_NAME_TOO_LONG;
-    if (IsPayloadNameSeparator(pchName[0]))
-        return PAYLOAD_NAME_ABSOLUTE;
+    // A separator first: it is what would put the file somewhere else than the destination.
+    for (size_t i = 0; i < nLength; ++i)
+        if (IsPayloadNameSeparator(pchName[i]))
+            return PAYLOAD_NAME_SEPARATOR;
     if (nLength >= 2 && IsAsciiLetter(pchName[0]) && pchName[1] == ':')
         return PAYLOAD_NAME_DRIVE;
+    for (size_t i = 0; i < nLength; ++i)
+        if (IsForbiddenCharacter(pchName[i]))
+            return PAYLOAD_NAME_BAD_CHARACTER;
+    if (pchName[nLength - 1] == '.' || pchName[nLength - 1] == ' ')
+        return PAYLOAD_NAME_TRAILING_DOT;
+    if (IsDeviceName(pchName, nLength))
+        return PAYLOAD_NAME_DEVICE;
+    return PAYLOAD_NAME_OK;
+}
 
-    // A ".." anywhere is reported before any other fault of the name, since it is the
-    // one that would write outside the destination.
-    PayloadNameProblem firstProblem = PAYLOAD_NAME_OK;
-    size_t nStart = 0;
-    for (size_t i = 0; i <= nLength; ++i) {
-        if (i < nLength && !IsPayloadNameSeparator(pchName[i]))
-            continue;
-        PayloadNameProblem problem = CheckComponent(pchName + nStart, i - nStart);
-        if (problem == PAYLOAD_NAME_PARENT)
-            return problem;
-        if (firstProblem == PAYLOAD_NAME_OK)
-            firstProblem = problem;
-        nStart = i + 1;
-    }
-    return firstProblem;
+const char* PayloadDestinationSubdirectory(uint32_t dwDestination)
+{
+    if (dwDestination == DEST_MACROS)
+        return "ChmMacros\\";
+    if (dwDestination == DEST_EXAMPLES)
+        return "5&10ChannelExamples\\";
+    return "";
+}
+
+size_t PayloadNameRoom(uint32_t dwDestination, size_t nBaseLength)
+{
+    size_t nDirectory = nBaseLength + std::strlen(PayloadDestinationSubdirectory(dwDestination));
+    return nDirectory < PAYLOAD_PATH_MAX_LENGTH ? PAYLOAD_PATH_MAX_LENGTH - nDirectory : 0;
+}
+
+const char* PayloadDefaultBaseDirectory(uint32_t dwDestination)
+{
+    return dwDestination == DEST_SYSTEM ? PAYLOAD_USUAL_SYSTEM_DIRECTORY : PAYLOAD_DEFAULT_INSTALL_DIRECTORY;
+}
+
+PayloadPathFit CheckPayloadPathFit(uint32_t dwDestination, size_t nNameLength)
+{
+    if (nNameLength > PayloadNameRoom(dwDestination, std::strlen(PAYLOAD_SHORTEST_BASE_DIRECTORY)))
+        return PAYLOAD_PATH_TOO_LONG_ALWAYS;
+    if (nNameLength > PayloadNameRoom(dwDestination, std::strlen(PayloadDefaultBaseDirectory(dwDestination))))
+        return PAYLOAD_PATH_TOO_LONG_DEFAULT;
+    return PAYLOAD_PATH_FITS;
 }

@@ -7,7 +7,7 @@ usage() {
     cat <<'HELP'
 Usage: scripts/make-setup.sh (--manifest FILE | --folder DIR | --archive FILE) --out DIR
                              [--docs DIR] [--reader FILE] [--level N] [-j N]
-                             [--build-dir DIR]
+                             [--codepage N] [--build-dir DIR]
 
 Builds the Pelorin setup program, Setup.exe, with the vendor's files as its payload
 (the archive it carries as resource RT_RCDATA 127 and unpacks when it installs), and
@@ -25,17 +25,23 @@ The payload, one of:
                     15 <installation dir>\ChmMacros, 16 <installation dir>\5&10ChannelExamples,
                     any other number the installation directory itself; or the words
                     install, system, macros, examples). Source paths are relative to the
-                    manifest. Lines starting with # and blank lines are ignored.
+                    manifest; stored names are taken byte for byte, in the Windows code
+                    page (see --codepage). Lines starting with # and blank lines are
+                    ignored.
   --folder DIR      a folder: its files go to the installation directory; the files of
                     its subfolders System, ChmMacros and 5&10ChannelExamples go to the
-                    system directory and those two subdirectories. The largest file is
-                    packed first.
+                    system directory and those two subdirectories (no other subfolder:
+                    the setup program creates no folders). The file names, UTF-8 here,
+                    are stored in the Windows code page; one that does not convert is
+                    refused. The largest file is packed first.
   --archive FILE    a payload archive made before (for example with "payload build"); it is
                     verified before it is embedded.
   See "payload --help" (the payload tool, built into BUILD_DIR/host/tools/payload/) for
   the archive format and every rule: names that the setup program could not install
-  (empty, longer than 255 bytes, absolute, with a drive or a ".." component, ...) and an
-  empty first file are refused, each with the offending entry named.
+  (empty, with a backslash or slash, too long for a 255-character path even under a
+  drive root, a character Windows file names cannot hold, ...) and an empty first file
+  are refused, each with the offending entry named. A name too long to install under
+  the default directory C:\Pelorin\ is packed with a warning.
 
 Options:
   --out DIR         the medium folder to fill (created when missing). Setup.exe is
@@ -45,6 +51,8 @@ Options:
                     (the setup program copies files only, so subfolders are left out).
   --reader FILE     the PDF reader's installer, copied to AcroRead/Setup.exe.
   --level N         zlib compression level 0-9 (default 9).
+  --codepage N      the Windows ANSI code page of the stored names: 1252 (the default,
+                    Western European) or another of 1250 to 1258.
   -j N              parallel jobs for compressing and compiling (default: processors).
   --build-dir DIR   where the host tool and Setup.exe are built (default: build-vendor/
                     in the source tree); kept between runs so that later runs are quick.
@@ -67,7 +75,7 @@ die() {
 }
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-manifest="" folder="" archive="" out="" docs="" reader="" level=9 jobs=$(nproc) build=""
+manifest="" folder="" archive="" out="" docs="" reader="" level=9 jobs=$(nproc) build="" codepage=1252
 while [[ $# -gt 0 ]]; do
     case $1 in
     -h | --help) usage; exit 0 ;;
@@ -78,6 +86,7 @@ while [[ $# -gt 0 ]]; do
     --docs) docs=${2:?--docs needs a folder}; shift 2 ;;
     --reader) reader=${2:?--reader needs a file}; shift 2 ;;
     --level) level=${2:?--level needs a number}; shift 2 ;;
+    --codepage) codepage=${2:?--codepage needs a number}; shift 2 ;;
     -j) jobs=${2:?-j needs a number}; shift 2 ;;
     -j*) jobs=${1#-j}; shift ;;
     --build-dir) build=${2:?--build-dir needs a folder}; shift 2 ;;
@@ -93,6 +102,7 @@ done
 [[ -n $out ]] || die "--out DIR is missing (see --help)"
 [[ $level =~ ^[0-9]$ ]] || die "--level takes 0 to 9"
 [[ $jobs =~ ^[1-9][0-9]*$ ]] || die "-j takes a positive number"
+[[ $codepage =~ ^125[0-8]$ ]] || die "--codepage takes 1250 to 1258"
 [[ -z $manifest || -f $manifest ]] || die "no manifest $manifest"
 [[ -z $folder || -d $folder ]] || die "no folder $folder"
 [[ -z $archive || -f $archive ]] || die "no archive $archive"
@@ -110,21 +120,21 @@ tool="$build/host/tools/payload/payload"
 payload="$build/payload.bin"
 if [[ -n $archive ]]; then
     echo "== Verifying $archive"
-    "$tool" verify "$archive" -j "$jobs"
+    "$tool" verify "$archive" -j "$jobs" --codepage "$codepage"
     cp "$archive" "$payload"
 elif [[ -n $manifest ]]; then
     echo "== Packing the files of $manifest"
-    "$tool" build --manifest "$manifest" --output "$payload" --level "$level" -j "$jobs"
+    "$tool" build --manifest "$manifest" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
 else
     echo "== Packing the files of $folder"
-    "$tool" build --folder "$folder" --output "$payload" --level "$level" -j "$jobs"
+    "$tool" build --folder "$folder" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
 fi
 
 echo "== Building Setup.exe in $build/win"
 cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DSETUP_PAYLOAD="$payload" >/dev/null
 cmake --build "$build/win" --target Setup -j "$jobs" >/dev/null
-"$tool" verify "$build/win/bin/Setup.exe" >/dev/null || die "the built Setup.exe does not carry a sound payload"
+"$tool" verify "$build/win/bin/Setup.exe" --codepage "$codepage" >/dev/null || die "the built Setup.exe does not carry a sound payload"
 
 echo "== Laying out the medium in $out"
 mkdir -p "$out"

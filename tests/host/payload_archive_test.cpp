@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "AnsiCodePage.h"
 #include "ArchiveBuilder.h"
 #include "ArchiveCheck.h"
 #include "PayloadSource.h"
@@ -65,6 +66,16 @@ PayloadReadStatus ReadAll(const std::vector<uint8_t>& archive, std::vector<Paylo
     while ((status = reader.Next(entry)) == PAYLOAD_READ_ENTRY)
         entries.push_back(entry);
     return status;
+}
+
+const AnsiCodePage& Windows1252()
+{
+    static AnsiCodePage s_codePage;
+    if (s_codePage.Number() == 0) {
+        std::string error;
+        EXPECT_TRUE(s_codePage.Load(1252, error)) << error;
+    }
+    return s_codePage;
 }
 
 // A copy on the heap of exactly the given length, so that AddressSanitizer reports any
@@ -246,16 +257,16 @@ TEST(PayloadReader, NoBufferMeansNoArchive)
 
 // --- Name rules ------------------------------------------------------------------------
 
-TEST(PayloadName, AcceptsBareNamesAndDirectoryParts)
+TEST(PayloadName, AcceptsPlainFileNames)
 {
-    for (const char* pszName : {"Varnix.exe", "5&10ChannelExamples\\x.bxd", "sub/dir/file.txt", "a.b.c", ".hidden",
-                                "Console.txt", "COM10", "LPT0.txt", "\xC4rger.txt"})
+    for (const char* pszName : {"Varnix.exe", "5&10 Channel.bxd", "a.b.c", ".hidden", "Console.txt", "COM10",
+                                "LPT0.txt", "\xC4rger.txt"})
         EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadName(pszName, std::strlen(pszName))) << pszName;
     std::string longest(255, 'n');
     EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadName(longest.data(), longest.size()));
 }
 
-TEST(PayloadName, RefusesWhatWouldNotLandInsideTheDestination)
+TEST(PayloadName, RefusesWhatWouldNotLandAsThatFileInsideTheDestination)
 {
     struct Case {
         std::string name;
@@ -264,29 +275,26 @@ TEST(PayloadName, RefusesWhatWouldNotLandInsideTheDestination)
     const Case cases[] = {
         {"", PAYLOAD_NAME_EMPTY},
         {std::string(256, 'n'), PAYLOAD_NAME_TOO_LONG},
-        {"\\Windows\\evil.dll", PAYLOAD_NAME_ABSOLUTE},
-        {"/etc/evil", PAYLOAD_NAME_ABSOLUTE},
-        {"\\\\server\\share\\x", PAYLOAD_NAME_ABSOLUTE},
+        {"sub\\file.txt", PAYLOAD_NAME_SEPARATOR},
+        {"sub/file.txt", PAYLOAD_NAME_SEPARATOR},
+        {"5&10ChannelExamples\\x.bxd", PAYLOAD_NAME_SEPARATOR},
+        {"\\Windows\\evil.dll", PAYLOAD_NAME_SEPARATOR},
+        {"/etc/evil", PAYLOAD_NAME_SEPARATOR},
+        {"..\\evil.dll", PAYLOAD_NAME_SEPARATOR},
+        {"c:\\evil.dll", PAYLOAD_NAME_SEPARATOR},
+        {"file.txt\\", PAYLOAD_NAME_SEPARATOR},
         {"C:evil.dll", PAYLOAD_NAME_DRIVE},
-        {"c:\\evil.dll", PAYLOAD_NAME_DRIVE},
-        {"..", PAYLOAD_NAME_PARENT},
-        {"..\\evil.dll", PAYLOAD_NAME_PARENT},
-        {"sub/../../evil", PAYLOAD_NAME_PARENT},
-        {"sub\\..", PAYLOAD_NAME_PARENT},
-        {"bad?\\..\\x", PAYLOAD_NAME_PARENT},
-        {"sub\\\\x", PAYLOAD_NAME_EMPTY_COMPONENT},
-        {"sub\\", PAYLOAD_NAME_EMPTY_COMPONENT},
         {"a:b", PAYLOAD_NAME_DRIVE},
         {"ab:stream", PAYLOAD_NAME_BAD_CHARACTER},
         {"what?.txt", PAYLOAD_NAME_BAD_CHARACTER},
         {"tab\there", PAYLOAD_NAME_BAD_CHARACTER},
         {std::string("nul\0byte", 8), PAYLOAD_NAME_BAD_CHARACTER},
+        {"..", PAYLOAD_NAME_TRAILING_DOT},
+        {".", PAYLOAD_NAME_TRAILING_DOT},
         {"dot.", PAYLOAD_NAME_TRAILING_DOT},
         {"space ", PAYLOAD_NAME_TRAILING_DOT},
-        {".\\x", PAYLOAD_NAME_TRAILING_DOT},
-        {"...", PAYLOAD_NAME_TRAILING_DOT},
         {"CON", PAYLOAD_NAME_DEVICE},
-        {"sub\\nul.txt", PAYLOAD_NAME_DEVICE},
+        {"nul.txt", PAYLOAD_NAME_DEVICE},
         {"Com1.dll", PAYLOAD_NAME_DEVICE},
         {"lpt9", PAYLOAD_NAME_DEVICE},
         {"CONOUT$", PAYLOAD_NAME_DEVICE},
@@ -295,6 +303,31 @@ TEST(PayloadName, RefusesWhatWouldNotLandInsideTheDestination)
     for (const Case& c : cases) {
         EXPECT_EQ(c.problem, CheckPayloadName(c.name.data(), c.name.size())) << "name \"" << c.name << "\"";
         EXPECT_STRNE("", DescribePayloadNameProblem(c.problem));
+    }
+}
+
+TEST(PayloadName, MeasuresTheNameAgainstTheShortestAndTheDefaultDirectory)
+{
+    struct Case {
+        uint32_t dwDestination;
+        size_t nLongestAnywhere;  // 255 minus C:\ and the subdirectory
+        size_t nLongestDefault;   // 255 minus the default base and the subdirectory
+    };
+    const Case cases[] = {
+        {0, 252, 244},             // C:\Pelorin\<name>
+        {17, 252, 244},
+        {DEST_SYSTEM, 252, 235},   // C:\WINDOWS\SYSTEM32\<name>
+        {DEST_MACROS, 242, 234},   // C:\Pelorin\ChmMacros\<name>
+        {DEST_EXAMPLES, 232, 224}, // C:\Pelorin\5&10ChannelExamples\<name>
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("code " + std::to_string(c.dwDestination));
+        EXPECT_EQ(PAYLOAD_PATH_FITS, CheckPayloadPathFit(c.dwDestination, 1));
+        EXPECT_EQ(PAYLOAD_PATH_FITS, CheckPayloadPathFit(c.dwDestination, c.nLongestDefault));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_DEFAULT, CheckPayloadPathFit(c.dwDestination, c.nLongestDefault + 1));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_DEFAULT, CheckPayloadPathFit(c.dwDestination, c.nLongestAnywhere));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_ALWAYS, CheckPayloadPathFit(c.dwDestination, c.nLongestAnywhere + 1));
+        EXPECT_EQ(PAYLOAD_PATH_TOO_LONG_ALWAYS, CheckPayloadPathFit(c.dwDestination, PAYLOAD_NAME_MAX_LENGTH));
     }
 }
 
@@ -427,7 +460,7 @@ TEST_F(PayloadFolderTest, MapsSubfoldersToCodesAndPutsTheLargestFileFirst)
     Write("5&10ChannelExamples/big.bxd", 500);
     std::vector<PayloadSource> sources;
     std::vector<std::string> errors;
-    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), sources, errors)) << errors[0];
+    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), Windows1252(), sources, errors)) << errors[0];
     ASSERT_EQ(5u, sources.size());
     std::vector<std::pair<uint32_t, std::string>> order;
     for (const PayloadSource& source : sources)
@@ -444,7 +477,7 @@ TEST_F(PayloadFolderTest, RefusesOtherSubfoldersAndDeeperFolders)
     Write("System/deeper/y.txt", 1);
     std::vector<PayloadSource> sources;
     std::vector<std::string> errors;
-    EXPECT_FALSE(ScanPayloadFolder(m_dir.string(), sources, errors));
+    EXPECT_FALSE(ScanPayloadFolder(m_dir.string(), Windows1252(), sources, errors));
     ASSERT_EQ(2u, errors.size());
     std::string all = errors[0] + "\n" + errors[1];
     EXPECT_NE(std::string::npos, all.find("Other"));
@@ -463,7 +496,7 @@ TEST_F(PayloadFolderTest, BuildIsTheSameForEveryNumberOfJobs)
     }
     std::vector<PayloadSource> sources;
     std::vector<std::string> errors;
-    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), sources, errors));
+    ASSERT_TRUE(ScanPayloadFolder(m_dir.string(), Windows1252(), sources, errors));
     std::vector<uint8_t> reference;
     for (unsigned nJobs : {1u, 2u, 3u, 8u, 64u}) {
         PayloadBuildOptions options;
@@ -520,6 +553,18 @@ TEST_F(PayloadFolderTest, BuildWarnsWhenALaterEntryReplacesAnEarlierOne)
     ASSERT_TRUE(BuildPayloadArchive(sources, PayloadBuildOptions(), archive, report, errors));
     ASSERT_EQ(1u, report.warnings.size()) << "codes 0 and 17 share a directory, 13 does not";
     EXPECT_NE(std::string::npos, report.warnings[0].find("list:2")) << report.warnings[0];
+}
+
+TEST(PayloadBuild, RefusesSizesThatDoNotFitTheHeader)
+{
+    std::string error;
+    EXPECT_TRUE(CheckPayloadEntrySizes(0xFFFFFFFFull, 0xFFFFFFFFull, error)) << error;
+    EXPECT_FALSE(CheckPayloadEntrySizes(0x100000000ull, 1000, error));
+    EXPECT_NE(std::string::npos, error.find("size is a 32-bit number")) << error;
+    error.clear();
+    // An incompressible file just under 4 GiB packs to a stream just over it.
+    EXPECT_FALSE(CheckPayloadEntrySizes(0xFFFFFFF0ull, 0x100050000ull, error));
+    EXPECT_NE(std::string::npos, error.find("packed size is a 32-bit number")) << error;
 }
 
 // --- The PE resource walk --------------------------------------------------------------

@@ -105,8 +105,8 @@ protected:
 
     std::string P(const std::string& relative) const { return (m_dir / relative).string(); }
 
-    // A manifest over files of the shipped kinds: codes 0, 13, 14, 15, 16, 17, a name
-    // with a directory part, an empty file that is not the first.
+    // A manifest over files of the shipped kinds: codes 0, 10, 13, 14, 15, 16, 17, an
+    // empty file that is not the first.
     std::string WriteSampleManifest()
     {
         WriteFile(m_dir / "in/Varnix.exe", SampleBytes(300000, 1));
@@ -115,7 +115,7 @@ protected:
         WriteFile(m_dir / "in/macro.ptn", "macro text");
         WriteFile(m_dir / "in/example.bxd", SampleBytes(7000, 4));
         WriteFile(m_dir / "in/empty.txt", "");
-        WriteFile(m_dir / "in/nested.txt", "in a subfolder");
+        WriteFile(m_dir / "in/ten.txt", "code ten");
         WriteFile(m_dir / "sample.manifest", "# code\tsource\tname\n"
                                              "0\tin/Varnix.exe\tVarnix.exe\n"
                                              "14\tin/Varnix.hlp\tVarnix.hlp\n"
@@ -123,7 +123,7 @@ protected:
                                              "15\tin/macro.ptn\tmacro.ptn\n"
                                              "16\tin/example.bxd\tExample1.bxd\n"
                                              "17\tin/empty.txt\tempty.txt\n"
-                                             "0x0A\tin/nested.txt\tDocs\\nested.txt\n");
+                                             "0x0A\tin/ten.txt\tTen.txt\n");
         return P("sample.manifest");
     }
 };
@@ -135,12 +135,14 @@ TEST_F(PayloadToolTest, HelpDocumentsEveryCommandAndTheManifest)
     ToolRun run = RunTool({"--help"});
     EXPECT_EQ(0, run.nExit);
     for (const char* pszWord : {"build", "list", "verify", "extract", "--manifest", "--folder", "-j", "--level",
-                                "code<TAB>source-file<TAB>stored-name", "System", "ChmMacros", "5&10ChannelExamples"})
+                                "--codepage", "code<TAB>source-file<TAB>stored-name", "System", "ChmMacros",
+                                "5&10ChannelExamples"})
         EXPECT_NE(std::string::npos, run.output.find(pszWord)) << pszWord;
     EXPECT_EQ(2, RunTool({}).nExit);
     EXPECT_EQ(2, RunTool({"build", "--bogus"}).nExit);
     EXPECT_EQ(2, RunTool({"build", "--manifest", "x", "--level", "10", "-o", "y"}).nExit);
     EXPECT_EQ(2, RunTool({"frobnicate"}).nExit);
+    EXPECT_EQ(2, RunTool({"build", "--folder", "x", "-o", "y", "--codepage", "65001"}).nExit);
 }
 
 TEST_F(PayloadToolTest, RoundTripThroughAManifest)
@@ -159,8 +161,6 @@ TEST_F(PayloadToolTest, RoundTripThroughAManifest)
     EXPECT_TRUE(std::regex_search(list.output, std::regex("\\n +0  Varnix\\.exe +300000 +[1-9][0-9]*\\n")))
         << list.output;
 
-    // The folder created for the name with a directory part stands in for the one the
-    // setup program would need to exist.
     ToolRun extract = RunTool({"extract", P("a.bin"), P("out"), "--manifest", P("out.manifest")});
     ASSERT_EQ(0, extract.nExit) << extract.output;
     EXPECT_EQ(ReadFile(m_dir / "in/Varnix.exe"), ReadFile(m_dir / "out/Varnix.exe"));
@@ -170,7 +170,7 @@ TEST_F(PayloadToolTest, RoundTripThroughAManifest)
     EXPECT_EQ(ReadFile(m_dir / "in/example.bxd"), ReadFile(m_dir / "out/5&10ChannelExamples/Example1.bxd"));
     EXPECT_TRUE(fs::is_regular_file(m_dir / "out/empty.txt"));
     EXPECT_EQ(0u, fs::file_size(m_dir / "out/empty.txt"));
-    EXPECT_EQ("in a subfolder", ReadFile(m_dir / "out/Docs/nested.txt"));
+    EXPECT_EQ("code ten", ReadFile(m_dir / "out/Ten.txt"));
 
     // The manifest written by extract keeps the codes, so it builds the same bytes.
     ToolRun rebuild = RunTool({"build", "-m", P("out.manifest"), "-o", P("b.bin")});
@@ -227,13 +227,18 @@ TEST_F(PayloadToolTest, RefusesWhatTheSetupProgramCouldNotInstall)
         {"0\tempty.txt\tEmpty.txt\n0\tfull.txt\tFull.txt\n", "m:1: \"Empty.txt\": the first entry is empty"},
         {"0\tfull.txt\t" + longName + "\n", "m:1: \"" + longName + "\": the stored name is longer than 255 bytes"},
         {"0\tfull.txt\tok.txt\n0\tfull.txt\t\n", "m:2: \"\": the stored name is empty"},
-        {"0\tfull.txt\t\\Windows\\x.dll\n", "m:1: \"\\Windows\\x.dll\": the stored name is an absolute path"},
-        {"0\tfull.txt\t/x.dll\n", "m:1: \"/x.dll\": the stored name is an absolute path"},
         {"0\tfull.txt\tC:x.dll\n", "m:1: \"C:x.dll\": the stored name carries a drive letter"},
-        {"0\tfull.txt\tD:\\x.dll\n", "m:1: \"D:\\x.dll\": the stored name carries a drive letter"},
-        {"0\tfull.txt\tok.txt\n13\tfull.txt\t..\\x.dll\n", "m:2: \"..\\x.dll\": the stored name climbs out"},
-        {"0\tfull.txt\tsub/../../x.dll\n", "m:1: \"sub/../../x.dll\": the stored name climbs out"},
+        // No folders are created, so a name with a directory part cannot be installed.
+        {"0\tfull.txt\tok.txt\n15\tfull.txt\tsub\\x.ptn\n", "m:2: \"sub\\x.ptn\": the stored name holds a backslash or slash"},
+        {"0\tfull.txt\tsub/x.txt\n", "m:1: \"sub/x.txt\": the stored name holds a backslash or slash"},
+        {"0\tfull.txt\t\\Windows\\x.dll\n", "m:1: \"\\Windows\\x.dll\": the stored name holds a backslash"},
+        {"13\tfull.txt\t..\\x.dll\n", "m:1: \"..\\x.dll\": the stored name holds a backslash"},
+        // Too long even under a drive root: C:\5&10ChannelExamples\ leaves 232 characters.
+        {"16\tfull.txt\t" + std::string(233, 'e') + "\n",
+         "m:1: \"" + std::string(233, 'e') + "\": the stored name is 233 characters long: even under a drive root"},
         {"0\tfull.txt\tCON\n", "m:1: \"CON\": the stored name names a Windows device"},
+        {"0\tfull.txt\tbad\x81.txt\n", "m:1: \"bad\\x81.txt\": the stored name holds the byte 0x81, which Windows-1252 "
+                                      "leaves undefined"},
         {"0\tmissing.txt\tx.txt\n", "m:1: \"x.txt\": cannot open"},
         {"0xFFFFFFFF\tfull.txt\tx.txt\n", "m:1: \"0xFFFFFFFF\" is not a destination code"},
     };
@@ -246,6 +251,90 @@ TEST_F(PayloadToolTest, RefusesWhatTheSetupProgramCouldNotInstall)
         EXPECT_NE(std::string::npos, run.output.find(c.expected)) << run.output;
         EXPECT_FALSE(fs::exists(m_dir / "out.bin")) << "nothing is written for " << c.manifest;
     }
+}
+
+TEST_F(PayloadToolTest, WarnsAboutANameTooLongForTheDefaultDirectory)
+{
+    // C:\Pelorin\ leaves 244 characters for a name, C:\Pelorin\ChmMacros\ 234.
+    std::string tooLong(245, 'n'), fits(234, 'm');
+    WriteFile(m_dir / "full.txt", "content");
+    WriteFile(m_dir / "m", "0\tfull.txt\t" + tooLong + "\n15\tfull.txt\t" + fits + "\n");
+    ToolRun build = RunTool({"build", "-m", P("m"), "-o", P("long.bin")});
+    ASSERT_EQ(0, build.nExit) << build.output;
+    EXPECT_NE(std::string::npos, build.output.find("warning: " + P("m") + ":1: \"" + tooLong +
+                                                   "\": the stored name is 245 characters long: under the default "
+                                                   "installation directory the path C:\\Pelorin\\<name> would run to "
+                                                   "256 characters"))
+        << build.output;
+    EXPECT_EQ(std::string::npos, build.output.find(":2:")) << "234 characters fit C:\\Pelorin\\ChmMacros\\";
+
+    ToolRun verify = RunTool({"verify", P("long.bin")});
+    EXPECT_EQ(0, verify.nExit) << verify.output;
+    EXPECT_NE(std::string::npos, verify.output.find("warning: entry 0 \"" + tooLong + "\" (offset 0x0): the name is 245"))
+        << verify.output;
+    EXPECT_EQ(std::string::npos, verify.output.find("entry 1")) << verify.output;
+}
+
+TEST_F(PayloadToolTest, FolderNamesAreConvertedToTheAnsiCodePage)
+{
+    WriteFile(m_dir / "vendor/Caf\xC3\xA9.txt", SampleBytes(3000, 8));
+    WriteFile(m_dir / "vendor/ChmMacros/macro.ptn", "macro");
+    ASSERT_EQ(0, RunTool({"build", "--folder", P("vendor"), "-o", P("cafe.bin")}).nExit);
+    std::string archive = ReadFile(m_dir / "cafe.bin");
+    PayloadReader reader(archive.data(), archive.size());
+    PayloadEntry entry;
+    ASSERT_EQ(PAYLOAD_READ_ENTRY, reader.Next(entry));
+    EXPECT_STREQ("Caf\xE9.txt", entry.header.szName) << "stored in Windows-1252";
+
+    // Unpacked under its UTF-8 name, and packed again into the same archive.
+    ToolRun extract = RunTool({"extract", P("cafe.bin"), P("back")});
+    ASSERT_EQ(0, extract.nExit) << extract.output;
+    EXPECT_EQ(SampleBytes(3000, 8), ReadFile(m_dir / "back/Caf\xC3\xA9.txt"));
+    ASSERT_EQ(0, RunTool({"build", "--folder", P("back"), "-o", P("again.bin")}).nExit);
+    EXPECT_EQ(archive, ReadFile(m_dir / "again.bin"));
+
+    // A C with an acute accent is not in Windows-1252; it is in Windows-1250 (0xC6).
+    WriteFile(m_dir / "vendor/\xC4\x86wiczenie.txt", "exercise");
+    ToolRun refused = RunTool({"build", "--folder", P("vendor"), "-o", P("refused.bin")});
+    EXPECT_EQ(1, refused.nExit);
+    EXPECT_NE(std::string::npos,
+              refused.output.find(P("vendor/\xC4\x86wiczenie.txt") + ": the file name holds U+0106"))
+        << refused.output;
+    EXPECT_FALSE(fs::exists(m_dir / "refused.bin"));
+    ToolRun central = RunTool({"build", "--folder", P("vendor"), "-o", P("1250.bin"), "--codepage", "1250"});
+    ASSERT_EQ(0, central.nExit) << central.output;
+    ToolRun list = RunTool({"list", P("1250.bin")});
+    EXPECT_NE(std::string::npos, list.output.find("  \\xC6wiczenie.txt  ")) << list.output;
+    EXPECT_NE(std::string::npos, list.output.find("  Caf\\xE9.txt  ")) << list.output;
+}
+
+TEST_F(PayloadToolTest, AShortStreamAndBytesAfterTheEndAreInstalledAsTheSetupProgramWould)
+{
+    std::string text = "forty bytes that the stream really holds";
+    std::vector<uint8_t> stream;
+    std::string error;
+    ASSERT_TRUE(DeflatePayloadStream(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 9, stream, error));
+    std::vector<uint8_t> archive;
+    // Declared 100 bytes: uncompress with room for 100 gives the 40 and succeeds.
+    AppendPayloadEntry(archive, 0, "Short.txt", 9, 100, stream.data(), static_cast<uint32_t>(stream.size()));
+    AppendPayloadEntry(archive, DEST_MACROS, "Whole.ptn", 9, static_cast<uint32_t>(text.size()), stream.data(),
+                       static_cast<uint32_t>(stream.size()));
+    AppendPayloadEndRecord(archive);
+    std::string bytes(archive.begin(), archive.end());
+    WriteFile(m_dir / "lax.bin", bytes + "trailing garbage");
+
+    ToolRun verify = RunTool({"verify", P("lax.bin")});
+    EXPECT_EQ(0, verify.nExit) << verify.output;
+    EXPECT_NE(std::string::npos, verify.output.find("warning: entry 0 \"Short.txt\" (offset 0x0): the stream inflates to "
+                                                    "40 bytes, fewer than its size 100"))
+        << verify.output;
+    EXPECT_NE(std::string::npos, verify.output.find("warning: 16 bytes follow the end record")) << verify.output;
+    EXPECT_EQ(std::string::npos, verify.output.find("problem")) << verify.output;
+
+    ToolRun extract = RunTool({"extract", P("lax.bin"), P("out")});
+    ASSERT_EQ(0, extract.nExit) << extract.output;
+    EXPECT_EQ(text, ReadFile(m_dir / "out/Short.txt")) << "exactly the inflated bytes";
+    EXPECT_EQ(text, ReadFile(m_dir / "out/ChmMacros/Whole.ptn"));
 }
 
 TEST_F(PayloadToolTest, VerifyFindsEveryDamage)
@@ -261,21 +350,20 @@ TEST_F(PayloadToolTest, VerifyFindsEveryDamage)
     };
     std::string corrupt = good;
     corrupt[PAYLOAD_HEADER_SIZE + 100] ^= 0x20;
-    std::string wrongSize = good;
-    wrongSize[PAYLOAD_OFFSET_SIZE] = static_cast<char>(wrongSize[PAYLOAD_OFFSET_SIZE] + 1);
+    std::string wrongSize = good;  // one byte less than the stream holds
+    wrongSize[PAYLOAD_OFFSET_SIZE] = static_cast<char>(wrongSize[PAYLOAD_OFFSET_SIZE] - 1);
     std::string emptyFirst = good;
     std::memset(&emptyFirst[PAYLOAD_OFFSET_SIZE], 0, 4);
     std::string badName = good;
     badName[PAYLOAD_OFFSET_NAME] = '\\';
     const Case cases[] = {
-        {"trailing", good + "x", "1 bytes follow the end record"},
         {"no-end", good.substr(0, good.size() - PAYLOAD_HEADER_SIZE), "without an end record"},
         {"cut-stream", good.substr(0, PAYLOAD_HEADER_SIZE + 50), "runs"},
         {"cut-header", good.substr(0, 100), "is cut off"},
         {"corrupt", corrupt, "entry 0 \"Varnix.exe\" (offset 0x0): the stream does not inflate"},
-        {"wrong-size", wrongSize, "fewer than its size"},
+        {"wrong-size", wrongSize, "inflates to more bytes than its size"},
         {"empty-first", emptyFirst, "the first entry is empty"},
-        {"bad-name", badName, "absolute path"},
+        {"bad-name", badName, "holds a backslash or slash"},
     };
     for (const Case& c : cases) {
         WriteFile(m_dir / c.name, c.bytes);
@@ -308,9 +396,8 @@ TEST_F(PayloadToolTest, ExtractNeverWritesOutsideItsFolder)
 
     // A symbolic link planted in the target folder is not followed.
     archive.clear();
-    for (const char* pszName : {"ok.txt", "System\\planted.txt"})
-        AppendPayloadEntry(archive, 0, pszName, std::strlen(pszName), 4, stream.data(),
-                           static_cast<uint32_t>(stream.size()));
+    AppendPayloadEntry(archive, 0, "ok.txt", 6, 4, stream.data(), static_cast<uint32_t>(stream.size()));
+    AppendPayloadEntry(archive, DEST_SYSTEM, "planted.txt", 11, 4, stream.data(), static_cast<uint32_t>(stream.size()));
     AppendPayloadEndRecord(archive);
     WriteFile(m_dir / "link.bin", std::string(archive.begin(), archive.end()));
     fs::create_directories(m_dir / "elsewhere");

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "ArchiveCheck.h"
 #include "DisplayText.h"
 #include "PayloadStream.h"
 #include "engine/PayloadFormat.h"
@@ -61,6 +62,8 @@ PackedFile PackFile(const PayloadSource& source, int nLevel)
     packed.nSize = bytes.size();
     if (!DeflatePayloadStream(bytes.data(), bytes.size(), nLevel, packed.stream, packed.error))
         packed.error = "cannot compress " + source.sourcePath + ": " + packed.error;
+    else if (!CheckPayloadEntrySizes(packed.nSize, packed.stream.size(), packed.error))
+        packed.error = source.sourcePath + ": " + packed.error;
     return packed;
 }
 
@@ -69,16 +72,13 @@ std::string EntryLabel(const PayloadSource& source)
     return source.origin + ": " + QuoteForDisplay(source.storedName);
 }
 
-// Names as Windows compares them: without regard to ASCII case, with either separator.
+// Names as Windows compares them, as far as ASCII goes: without regard to case.
 std::string FoldName(const std::string& name)
 {
     std::string folded = name;
-    for (char& ch : folded) {
+    for (char& ch : folded)
         if (ch >= 'A' && ch <= 'Z')
             ch = static_cast<char>(ch - 'A' + 'a');
-        else if (ch == '/')
-            ch = '\\';
-    }
     return folded;
 }
 
@@ -103,15 +103,46 @@ void WarnAboutReplacedFiles(const std::vector<PayloadSource>& sources, std::vect
     }
 }
 
+void WarnAboutLongPaths(const std::vector<PayloadSource>& sources, std::vector<std::string>& warnings)
+{
+    for (const PayloadSource& source : sources)
+        if (CheckPayloadPathFit(source.dwDestination, source.storedName.size()) == PAYLOAD_PATH_TOO_LONG_DEFAULT)
+            warnings.push_back(EntryLabel(source) + ": the stored name " +
+                               DescribePayloadPathFit(source.dwDestination, source.storedName.size()));
+}
+
 }  // namespace
 
-bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<std::string>& errors)
+bool CheckPayloadEntrySizes(uint64_t nSize, uint64_t nPacked, std::string& error)
+{
+    if (nSize > 0xFFFFFFFFull) {
+        error = "the file is " + std::to_string(nSize) + " bytes, 4 GiB or more; an entry's size is a 32-bit number";
+        return false;
+    }
+    if (nPacked > 0xFFFFFFFFull) {
+        error = "the file packs to " + std::to_string(nPacked) +
+                " bytes, 4 GiB or more; an entry's packed size is a 32-bit number";
+        return false;
+    }
+    return true;
+}
+
+bool CheckPayloadSources(const std::vector<PayloadSource>& sources, const AnsiCodePage& codePage,
+                         std::vector<std::string>& errors)
 {
     size_t nErrorsBefore = errors.size();
     for (const PayloadSource& source : sources) {
-        PayloadNameProblem problem = CheckPayloadName(source.storedName.data(), source.storedName.size());
+        const std::string& name = source.storedName;
+        PayloadNameProblem problem = CheckPayloadName(name.data(), name.size());
+        size_t nUndefined = codePage.FindUndefinedByte(name);
         if (problem != PAYLOAD_NAME_OK)
             errors.push_back(EntryLabel(source) + ": the stored name " + DescribePayloadNameProblem(problem));
+        else if (CheckPayloadPathFit(source.dwDestination, name.size()) == PAYLOAD_PATH_TOO_LONG_ALWAYS)
+            errors.push_back(EntryLabel(source) + ": the stored name " +
+                             DescribePayloadPathFit(source.dwDestination, name.size()));
+        else if (nUndefined != std::string::npos)
+            errors.push_back(EntryLabel(source) + ": the stored name " +
+                             DescribeUndefinedByte(codePage, name[nUndefined]));
         if (source.dwDestination == DEST_END)
             errors.push_back(EntryLabel(source) + ": the code 0xFFFFFFFF marks the end of the archive");
     }
@@ -121,7 +152,13 @@ bool CheckPayloadSources(const std::vector<PayloadSource>& sources, std::vector<
 bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const PayloadBuildOptions& options,
                          std::vector<uint8_t>& archive, PayloadBuildReport& report, std::vector<std::string>& errors)
 {
-    if (!CheckPayloadSources(sources, errors))
+    AnsiCodePage codePage;
+    std::string codePageError;
+    if (!codePage.Load(options.nCodePage, codePageError)) {
+        errors.push_back(codePageError);
+        return false;
+    }
+    if (!CheckPayloadSources(sources, codePage, errors))
         return false;
 
     std::vector<PackedFile> packed(sources.size());
@@ -140,6 +177,7 @@ bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const Payloa
         return false;
 
     report = PayloadBuildReport();
+    WarnAboutLongPaths(sources, report.warnings);
     WarnAboutReplacedFiles(sources, report.warnings);
     if (sources.empty())
         report.warnings.push_back("the archive holds no files, only the end record");

@@ -41,18 +41,6 @@ private:
     int m_fd;
 };
 
-std::vector<std::string> SplitName(const std::string& name)
-{
-    std::vector<std::string> parts(1);
-    for (char ch : name) {
-        if (IsPayloadNameSeparator(ch))
-            parts.emplace_back();
-        else
-            parts.back() += ch;
-    }
-    return parts;
-}
-
 // Enters (creating it when missing) the folder called part inside parent.
 bool EnterFolder(const FileDescriptor& parent, const std::string& part, FileDescriptor& folder, std::string& error)
 {
@@ -82,49 +70,44 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
     return true;
 }
 
-bool ExtractOne(const FileDescriptor& root, const PayloadEntry& entry, ExtractedFile& file, std::string& error)
+bool ExtractOne(const FileDescriptor& root, const PayloadEntry& entry, const AnsiCodePage& codePage,
+                ExtractedFile& file, std::string& error)
 {
-    std::vector<std::string> parts = SplitName(std::string(entry.header.szName, entry.nNameLength));
+    std::string storedName(entry.header.szName, entry.nNameLength);
+    std::string hostName;
+    codePage.ToUtf8(storedName, hostName);  // CheckNamesInCodePage has warned about an undefined byte
     std::string subfolder = PayloadDestinationFolder(entry.header.dwDestination);
-    if (!subfolder.empty())
-        parts.insert(parts.begin(), subfolder);
 
-    FileDescriptor current(dup(root.Get()));
-    for (size_t i = 0; i + 1 < parts.size(); ++i) {
-        FileDescriptor next;
-        if (!EnterFolder(current, parts[i], next, error))
-            return false;
-        current = std::move(next);
-    }
-    const std::string& leaf = parts.back();
-    FileDescriptor out(openat(current.Get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    FileDescriptor folder(dup(root.Get()));
+    if (!subfolder.empty() && !EnterFolder(root, subfolder, folder, error))
+        return false;
+    FileDescriptor out(
+        openat(folder.Get(), hostName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!out.IsOpen()) {
-        error = "cannot create " + leaf + ": " + std::strerror(errno);
+        error = "cannot create the file: " + std::string(std::strerror(errno));
         return false;
     }
     std::vector<uint8_t> bytes;
     PayloadStreamCheck result = InflatePayloadStream(entry.pStream, entry.header.dwPackedSize, entry.header.dwSize, &bytes);
-    if (result.status != PAYLOAD_STREAM_OK) {
+    if (!IsInstallableStream(result.status)) {
         error = "the stream " + DescribePayloadStreamCheck(result, entry.header.dwSize);
         return false;
     }
     if (!WriteAll(out.Get(), bytes)) {
-        error = "cannot write " + leaf + ": " + std::strerror(errno);
+        error = "cannot write the file: " + std::string(std::strerror(errno));
         return false;
     }
 
     file.dwDestination = entry.header.dwDestination;
-    file.storedName.assign(entry.header.szName, entry.nNameLength);
-    file.relativePath.clear();
-    for (const std::string& part : parts)
-        file.relativePath += (file.relativePath.empty() ? "" : "/") + part;
+    file.storedName = storedName;
+    file.relativePath = subfolder.empty() ? hostName : subfolder + "/" + hostName;
     return true;
 }
 
 }  // namespace
 
-bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder, std::vector<ExtractedFile>& files,
-                           std::string& error)
+bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder, const AnsiCodePage& codePage,
+                           std::vector<ExtractedFile>& files, std::string& error)
 {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -141,7 +124,7 @@ bool ExtractArchiveEntries(const ArchiveCheck& check, const std::string& folder,
             return false;
         }
         ExtractedFile file;
-        if (!ExtractOne(root, entry, file, error)) {
+        if (!ExtractOne(root, entry, codePage, file, error)) {
             error = DescribeEntry(i, entry) + ": " + error;
             return false;
         }

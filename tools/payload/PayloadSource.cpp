@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "DisplayText.h"
 #include "engine/PayloadFormat.h"
 
 namespace fs = std::filesystem;
@@ -148,7 +149,7 @@ namespace {
 
 // Adds the regular files directly inside folder with the given code. Subfolders are left
 // to the caller when bTopLevel, and are errors otherwise.
-void ScanOneFolder(const fs::path& folder, uint32_t dwDestination, bool bTopLevel,
+void ScanOneFolder(const fs::path& folder, uint32_t dwDestination, bool bTopLevel, const AnsiCodePage& codePage,
                    std::vector<PayloadSource>& sources, std::vector<fs::path>& subfolders,
                    std::vector<std::string>& errors)
 {
@@ -172,8 +173,13 @@ void ScanOneFolder(const fs::path& folder, uint32_t dwDestination, bool bTopLeve
         } else if (!S_ISREG(st.st_mode)) {
             errors.push_back(path.string() + ": not a regular file");
         } else {
-            std::string name = path.filename().string();
-            sources.push_back({dwDestination, path.string(), name, path.string()});
+            std::string storedName, why;
+            if (codePage.FromUtf8(path.filename().string(), storedName, why))
+                sources.push_back({dwDestination, path.string(), storedName, path.string()});
+            else  // a name that is not UTF-8 is shown escaped, never sent raw to the terminal
+                errors.push_back((IsUtf8(path.string()) ? path.string()
+                                                         : folder.string() + "/" + QuoteForDisplay(path.filename().string())) +
+                                 ": the file name " + why + "; the setup program takes names in " + codePage.Name());
         }
     }
     if (ec)
@@ -188,12 +194,13 @@ uint64_t FileSize(const std::string& path)
 
 }  // namespace
 
-bool ScanPayloadFolder(const std::string& folder, std::vector<PayloadSource>& sources, std::vector<std::string>& errors)
+bool ScanPayloadFolder(const std::string& folder, const AnsiCodePage& codePage, std::vector<PayloadSource>& sources,
+                       std::vector<std::string>& errors)
 {
     size_t nErrorsBefore = errors.size();
     std::vector<PayloadSource> found;
     std::vector<fs::path> subfolders;
-    ScanOneFolder(folder, 0, true, found, subfolders, errors);
+    ScanOneFolder(folder, 0, true, codePage, found, subfolders, errors);
     for (const fs::path& subfolder : subfolders) {
         std::string name = subfolder.filename().string();
         const DestinationFolder* pMatch = nullptr;
@@ -206,7 +213,7 @@ bool ScanPayloadFolder(const std::string& folder, std::vector<PayloadSource>& so
             continue;
         }
         std::vector<fs::path> nested;
-        ScanOneFolder(subfolder, pMatch->dwDestination, false, found, nested, errors);
+        ScanOneFolder(subfolder, pMatch->dwDestination, false, codePage, found, nested, errors);
     }
     if (errors.size() != nErrorsBefore)
         return false;

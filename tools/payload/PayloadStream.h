@@ -21,6 +21,13 @@ enum PayloadStreamStatus {
     PAYLOAD_STREAM_NO_MEMORY,
 };
 
+// What the setup program's uncompress, with the declared size as its output limit, takes:
+// a whole stream of at most that size. A short one gives a file of the bytes it holds.
+inline bool IsInstallableStream(PayloadStreamStatus status)
+{
+    return status == PAYLOAD_STREAM_OK || status == PAYLOAD_STREAM_SHORT;
+}
+
 struct PayloadStreamCheck {
     PayloadStreamStatus status;
     uint64_t nInflated;     // bytes produced, at most one past the declared size

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AnsiCodePage.h"
 #include "ArchiveBuilder.h"
 #include "ArchiveCheck.h"
 #include "ArchiveExtractor.h"
@@ -28,22 +29,35 @@ installs.
 
 Commands:
   build   (--manifest FILE | --folder DIR) --output ARCHIVE [-j N] [--level N]
+          [--codepage N]
           Builds an archive from the files a manifest names, or from a folder.
+          Refuses (see Refusals) every entry the setup program could not
+          install, naming it, and warns about names too long for the default
+          installation directory (see Paths).
   list    FILE
           Prints one line per entry: destination code, name, size, packed size.
-  verify  FILE [-j N]
-          Checks that the setup program can install everything in the archive:
-          every header lies inside it, every name is acceptable (see Refusals),
-          the first entry is not empty, every stream inflates to exactly its
-          size with a correct Adler-32, the end record is there and nothing
-          follows it. Prints each problem; exits 0 only when there is none.
-  extract FILE DIR [--manifest OUT] [-j N]
+  verify  FILE [-j N] [--codepage N]
+          Checks that the setup program can install everything in the archive,
+          reading it as the setup program does: every header lies inside it,
+          every name is acceptable (see Refusals and Paths), the first entry is
+          not empty, every stream inflates with a correct Adler-32 to at most
+          its size, and the end record is there. Prints each problem; exits 0
+          only when there is none. Warns, without counting it as a problem,
+          about what the setup program copes with: a stream that inflates to
+          fewer bytes than its size (it installs the bytes the stream holds),
+          bytes after a stream's end inside its packed size, bytes after the
+          end record (it never reads them), a name too long for the default
+          installation directory, a name byte the code page leaves undefined.
+  extract FILE DIR [--manifest OUT] [-j N] [--codepage N]
           Verifies the archive, then writes its files into DIR in the folder
           layout below (codes 13, 15, 16 into their subfolders, all others into
-          DIR itself), creating DIR when missing. Nothing is written when the
-          archive has any problem, and no file is ever created outside DIR.
-          With --manifest, also writes a manifest that builds the same archive
-          again, byte for byte (given the same level).
+          DIR itself), creating DIR and those subfolders when missing, and no
+          other folder. Each file holds what the setup program would write: the
+          bytes its stream inflates to. Names are written in UTF-8, converted
+          from the code page. Nothing is written when the archive has any
+          problem, and no file is ever created outside DIR. With --manifest,
+          also writes a manifest that builds the same archive again, byte for
+          byte, when this tool built it (at the same level).
   help    Prints this text (also: --help, -h).
 
 FILE is an archive file, or a built Setup.exe: then the archive is taken from
@@ -58,6 +72,12 @@ Options:
                        same byte for byte whatever N is.
   -l, --level N        compression level 0 to 9; default 9. The streams are
                        made by libdeflate, standard zlib streams all the same.
+  --codepage N         the Windows ANSI code page the stored names are in: 1252
+                       (the default, Western European, what the systems Pelorin
+                       ships to use) or another of 1250 to 1258. build --folder
+                       converts the host's UTF-8 file names into it, extract
+                       converts the names back into UTF-8, and build and verify
+                       check that each byte of a name is a character of it.
 
 Manifest:
   One entry per line, in archive order, three fields separated by tabs:
@@ -71,7 +91,8 @@ Manifest:
   source-file  the file to pack; a relative path is taken from the manifest's
                own folder.
   stored-name  the name the setup program writes the file under, in the
-               Windows ANSI code page, taken byte for byte (no trimming).
+               Windows ANSI code page, taken byte for byte (no trimming, no
+               conversion).
   Blank lines and lines whose first non-blank character is # are ignored. A
   line may end in CR LF.
 
@@ -80,23 +101,41 @@ Folder layout (build --folder, extract):
   The files in the subfolders System, ChmMacros and 5&10ChannelExamples (the
   names in any case) get codes 13, 15 and 16. Any other subfolder, a folder
   inside those three, or anything that is not a regular file is an error.
-  Symbolic links are followed. Order: the largest file first (so that the
-  setup program allocates its one decompression buffer once), then by code and
-  name (bytewise). Stored names are the file names.
+  Symbolic links are followed. Stored names are the file names, converted
+  from UTF-8 into the code page: the host name Caf\xC3\xA9.txt (an e with an
+  acute accent) is stored as Caf\xE9.txt in Windows-1252, as list shows it. A
+  name that is not UTF-8, or holds a character the code page lacks, is an
+  error naming the file.
+  Order: the largest file first (so that the setup program allocates its one
+  decompression buffer once), then by code and stored name (bytewise).
 
 Refusals (build refuses, verify and extract report, each naming the entry):
   - an empty first entry: the setup program fails with "Memory allocation
     error" on a zero-byte first file;
   - an empty name, or one longer than 255 bytes;
-  - an absolute name (beginning with \ or /), or one with a drive (C:);
-  - a ".." component, which would climb out of the destination directory;
-  - an empty component (two separators in a row, or one at the end);
+  - a backslash or slash anywhere in the name: the setup program creates no
+    folders, so a name is a plain file name, never a path;
+  - a drive (C:);
   - a character Windows file names cannot hold (control characters and
-    < > : " | ? *), a component ending in a dot or a space (Windows drops
-    them), or a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, ...).
-  Names may hold a directory part (sub\file.txt); the setup program creates no
-  folders, so that folder must exist at the destination. A later entry that
-  lands on the same file as an earlier one replaces it (a warning says so).
+    < > : " | ? *), a name ending in a dot or a space (Windows drops them),
+    or a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, ...);
+  - a name too long for any installation directory (see Paths);
+  - build only: a name with a byte the code page leaves undefined (in
+    Windows-1252: 0x81, 0x8D, 0x8F, 0x90, 0x9D), and a file whose size or
+    packed stream is 4 GiB or more (the header's sizes are 32-bit).
+  A later entry that lands on the same file as an earlier one replaces it (a
+  warning says so).
+
+Paths:
+  The setup program writes each file to a path of at most 255 characters:
+  the installation directory (a full path ending in a backslash; C:\Pelorin\
+  unless the user chooses another), or the Windows system directory for code
+  13, then ChmMacros\ for code 15 or 5&10ChannelExamples\ for code 16, then the
+  name. A name that does not fit even under a drive root (C:\, so at most 252
+  characters for codes 0 and 13, 242 for 15, 232 for 16) is refused. A name
+  that does not fit under C:\Pelorin\ (at most 244, 234, 224 characters), or
+  for code 13 under the usual system directory C:\WINDOWS\SYSTEM32\ (at most
+  235), draws a warning: it installs only into a shorter directory.
 
 Archive format: entries back to back, each a 268-byte header (destination code,
 256-byte NUL-terminated name, size, packed size; 32-bit little-endian) followed
@@ -119,6 +158,8 @@ struct CommandLine {
     std::string manifest, folder, output;
     unsigned nJobs = DefaultJobCount();
     int nLevel = 9;
+    unsigned nCodePage = DEFAULT_ANSI_CODE_PAGE;
+    bool bCodePageGiven = false;
     bool bHelp = false;
 };
 
@@ -141,18 +182,19 @@ std::string CanonicalOption(const std::string& arg, std::string& inlineValue, bo
 {
     static const char* const s_options[][2] = {
         {"-m", "--manifest"}, {"-d", "--folder"}, {"-o", "--output"}, {"-j", "--jobs"}, {"-l", "--level"},
+        {"", "--codepage"},
     };
     bHasInline = false;
     for (const auto& option : s_options) {
         std::string shortName = option[0], longName = option[1];
-        if (arg == shortName || arg == longName)
+        if (arg == longName || (!shortName.empty() && arg == shortName))
             return longName;
         if (arg.rfind(longName + "=", 0) == 0) {
             inlineValue = arg.substr(longName.size() + 1);
             bHasInline = true;
             return longName;
         }
-        if (arg.size() > 2 && arg.rfind(shortName, 0) == 0) {
+        if (!shortName.empty() && arg.size() > 2 && arg.rfind(shortName, 0) == 0) {
             inlineValue = arg.substr(2);
             bHasInline = true;
             return longName;
@@ -191,8 +233,11 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& cmd)
                 cmd.nJobs = static_cast<unsigned>(n);
             else if (option == "--level" && ParseNumber(value, 0, 9, n))
                 cmd.nLevel = static_cast<int>(n);
+            else if (option == "--codepage" && ParseNumber(value, 1250, 1258, n))
+                cmd.nCodePage = static_cast<unsigned>(n), cmd.bCodePageGiven = true;
             else
-                return UsageError(option + " takes a number (" + (option == "--jobs" ? "1 to 256" : "0 to 9") +
+                return UsageError(option + " takes a number (" +
+                                  (option == "--jobs" ? "1 to 256" : option == "--level" ? "0 to 9" : "1250 to 1258") +
                                   "), not \"" + value + "\"");
             continue;
         }
@@ -208,6 +253,15 @@ void PrintMessages(const char* pszKind, const std::vector<std::string>& messages
 {
     for (const std::string& message : messages)
         std::fprintf(stderr, "payload: %s: %s\n", pszKind, message.c_str());
+}
+
+bool LoadCodePage(const CommandLine& cmd, AnsiCodePage& codePage)
+{
+    std::string error;
+    if (codePage.Load(cmd.nCodePage, error))
+        return true;
+    std::fprintf(stderr, "payload: %s\n", error.c_str());
+    return false;
 }
 
 bool ReadTextFile(const std::string& path, std::string& text)
@@ -233,6 +287,9 @@ int RunBuild(const CommandLine& cmd)
     if (!cmd.positional.empty())
         return UsageError("build takes no further arguments: " + cmd.positional[0]), EXIT_USAGE;
 
+    AnsiCodePage codePage;
+    if (!LoadCodePage(cmd, codePage))
+        return EXIT_REFUSED;
     std::vector<PayloadSource> sources;
     std::vector<std::string> errors;
     if (!cmd.manifest.empty()) {
@@ -244,10 +301,10 @@ int RunBuild(const CommandLine& cmd)
         std::string baseDir = std::filesystem::path(cmd.manifest).parent_path().string();
         ParsePayloadManifest(text, cmd.manifest, baseDir.empty() ? "." : baseDir, sources, errors);
     } else {
-        ScanPayloadFolder(cmd.folder, sources, errors);
+        ScanPayloadFolder(cmd.folder, codePage, sources, errors);
     }
     if (errors.empty())
-        CheckPayloadSources(sources, errors);
+        CheckPayloadSources(sources, codePage, errors);
     if (!errors.empty()) {
         PrintMessages("refused", errors);
         return EXIT_REFUSED;
@@ -257,6 +314,7 @@ int RunBuild(const CommandLine& cmd)
     PayloadBuildOptions options;
     options.nJobs = cmd.nJobs;
     options.nLevel = cmd.nLevel;
+    options.nCodePage = cmd.nCodePage;
     std::vector<uint8_t> archive;
     PayloadBuildReport report;
     if (!BuildPayloadArchive(sources, options, archive, report, errors)) {
@@ -320,10 +378,12 @@ int RunList(const CommandLine& cmd)
 int RunVerify(const CommandLine& cmd)
 {
     ArchiveFile archive;
-    if (!LoadForReading(cmd, 1, archive))
+    AnsiCodePage codePage;
+    if (!LoadForReading(cmd, 1, archive) || !LoadCodePage(cmd, codePage))
         return cmd.positional.size() == 1 ? EXIT_REFUSED : EXIT_USAGE;
     ArchiveCheck check;
     CheckArchive(archive.Data(), archive.nSize, cmd.nJobs, check);
+    CheckNamesInCodePage(codePage, check);
     PrintMessages("warning", check.warnings);
     PrintMessages("problem", check.problems);
     if (!check.problems.empty()) {
@@ -340,10 +400,12 @@ int RunExtract(const CommandLine& cmd)
     if (!cmd.folder.empty() || !cmd.output.empty())
         return UsageError("extract takes an archive and a folder (and --manifest OUT)"), EXIT_USAGE;
     ArchiveFile archive;
-    if (!LoadForReading(cmd, 2, archive))
+    AnsiCodePage codePage;
+    if (!LoadForReading(cmd, 2, archive) || !LoadCodePage(cmd, codePage))
         return cmd.positional.size() == 2 ? EXIT_REFUSED : EXIT_USAGE;
     ArchiveCheck check;
     CheckArchive(archive.Data(), archive.nSize, cmd.nJobs, check);
+    CheckNamesInCodePage(codePage, check);
     PrintMessages("warning", check.warnings);
     if (!check.problems.empty()) {
         PrintMessages("refused", check.problems);
@@ -352,7 +414,7 @@ int RunExtract(const CommandLine& cmd)
     const std::string& folder = cmd.positional[1];
     std::vector<ExtractedFile> files;
     std::string error;
-    if (!ExtractArchiveEntries(check, folder, files, error) ||
+    if (!ExtractArchiveEntries(check, folder, codePage, files, error) ||
         (!cmd.manifest.empty() && !WriteExtractManifest(cmd.manifest, folder, files, error))) {
         std::fprintf(stderr, "payload: %s\n", error.c_str());
         return EXIT_REFUSED;
@@ -374,6 +436,8 @@ int main(int argc, char** argv)
     }
     if (cmd.command != "build" && cmd.command != "extract" && !cmd.manifest.empty())
         return UsageError("--manifest belongs to build and extract"), EXIT_USAGE;
+    if (cmd.command == "list" && cmd.bCodePageGiven)
+        return UsageError("--codepage belongs to build, verify and extract"), EXIT_USAGE;
     if (cmd.command == "build")
         return RunBuild(cmd);
     if (cmd.command == "list")
