@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/String.h"
 #include "res/resource.h"
@@ -655,12 +656,46 @@ TEST_F(Installation, DamagedOrCutPayloadShowsTheDecompressionError)
     }
 }
 
-// Without its progress dialog (the template is missing here), the installation still
+// A dialog template whose one control is of a class no program registers: the system
+// cannot make the dialog.
+std::vector<WORD> UnmakeableDialogTemplate()
+{
+    std::vector<WORD> words;
+    auto put32 = [&words](DWORD value) {
+        words.push_back(LOWORD(value));
+        words.push_back(HIWORD(value));
+    };
+    put32(WS_POPUP | WS_VISIBLE);  // style
+    put32(0);                      // extended style
+    words.push_back(1);            // one control
+    for (int i = 0; i < 4; ++i)
+        words.push_back(10);       // x, y, cx, cy
+    words.push_back(0);            // no menu
+    words.push_back(0);            // the standard dialog class
+    words.push_back(0);            // no title
+    if (words.size() % 2)
+        words.push_back(0);        // the control starts on a DWORD boundary
+    put32(WS_CHILD | WS_VISIBLE);
+    put32(0);
+    for (int i = 0; i < 4; ++i)
+        words.push_back(5);
+    words.push_back(1000);         // control id
+    for (const char* p = "NoSuchClass"; *p; ++p)
+        words.push_back(static_cast<WORD>(*p));
+    words.push_back(0);
+    words.push_back(0);            // no text
+    words.push_back(0);            // no creation data
+    return words;
+}
+
+// Without its progress dialog (its template cannot be made here), the installation still
 // reaches its completion: nobody else would post the hand-over, and the disabled
 // backdrop would stay up.
 TEST_F(Installation, WithoutAProgressDialogTheInstallationStillCompletes)
 {
-    ChangedSetupCopy copy("SetupNoProgress.exe", RT_DIALOG, MAKEINTRESOURCEA(IDD_PROGRESS), NULL, 0);
+    std::vector<WORD> dialog = UnmakeableDialogTemplate();
+    ChangedSetupCopy copy("SetupNoProgress.exe", RT_DIALOG, MAKEINTRESOURCEA(IDD_PROGRESS), dialog.data(),
+                          static_cast<DWORD>(dialog.size() * sizeof(WORD)));
     ASSERT_TRUE(copy.Made());
     const std::string dir = "C:\\E2E\\NoProgress";
     DeleteTree(dir);
@@ -668,6 +703,7 @@ TEST_F(Installation, WithoutAProgressDialogTheInstallationStillCompletes)
     setup.ThroughOptions(true, false, false);
     setup.ChooseAndConfirm(dir);
     HWND hComplete = setup.Page("Installation Complete...");
+    EXPECT_FALSE(uidriver::WaitForWindow("", 0, setup.Process().Id(), "#32770")) << "a progress dialog after all";
     ASSERT_TRUE(hComplete) << "the backdrop stayed up without a progress dialog";
     uidriver::Click(hComplete, IDOK);
     EXPECT_EQ(0u, setup.ExitCode());
