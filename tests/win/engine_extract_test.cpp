@@ -379,7 +379,6 @@ TEST(ExtractLongPathTest, DestinationTooLongForItsBufferIsACreateFailure)
     wnd.m_pArchiveEnd = bytes.End();
     std::string expected = "Could not create file <" + WithBackslash(install) + "ChmMacros\\" + name + ">";
     EXPECT_EQ(expected, std::string(wnd.ExtractArchive()));
-    EXPECT_GE(sizeof g_szErrorText, 294u);
 }
 
 // --- from the program's own resource, in a child process -------------------------
