@@ -21,6 +21,17 @@ if(HOST_TEST_SOURCES)
     add_test(NAME host_tests COMMAND host_tests)
 endif()
 
+# The 32-bit Setup.exe computes the progress timeline on the x87 unit, in extended
+# precision: its tests run a second time with the timeline built that way, optimised as
+# the product is, so that its edges are checked as the product computes them.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
+    add_executable(progress_timeline_x87_test tests/host/progress_timeline_test.cpp ui/ProgressTimeline.cpp)
+    target_include_directories(progress_timeline_x87_test PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(progress_timeline_x87_test PRIVATE -O2 -mfpmath=387)
+    target_link_libraries(progress_timeline_x87_test PRIVATE GTest::gtest_main)
+    add_test(NAME progress_timeline_x87 COMMAND progress_timeline_x87_test)
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
     add_subdirectory(tools)
 endif()

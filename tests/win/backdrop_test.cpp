@@ -1,9 +1,10 @@
-// The backdrop as it appears on the 24-bit screen: a window made like the setup window
-// paints it, and the test reads the screen back: the band colours row by row, the
-// splash picture in its square, the white titles over their black shadows, the font
-// size of a narrow window, the picture left out of a window too low for it, the
-// minimised case, and the GDI objects each paint creates and gives back.
-// Screenshots go to <build>/win/screenshots.
+// The backdrop as it appears on the 24-bit screen. The built Setup.exe is started and its
+// window checked as the program makes it (styles, place, the Cancel of its first page);
+// the test reads the screen back: the band colours row by row, the splash picture in its
+// square, the white titles over their black shadows. Windows of the test's own paint the
+// cases the program cannot show: the font size of a narrow window, the picture left out
+// of a window too low for it, the minimised case, and the GDI objects each paint creates
+// and gives back. Screenshots go to <build>/win/screenshots.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,10 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IsWin9x.h"
-#include "app/Options.h"
-#include "app/SetupMessages.h"
-#include "app/SetupWnd.h"
+#include "framework/Wnd.h"
 #include "res/resource.h"
 #include "ui/Backdrop.h"
 #include "ui/BackdropLayout.h"
@@ -76,6 +74,7 @@ public:
     }
 
     bool Valid() const { return !m_pixels.empty(); }
+    bool operator==(const ScreenImage& other) const { return m_pixels == other.m_pixels; }
     // As a COLORREF: red in the low byte.
     COLORREF At(int x, int y) const
     {
@@ -137,7 +136,9 @@ Expected ExpectedBackdrop(HWND hWnd)
     GetClientRect(hWnd, &rc);
     e.nWidth = rc.right;
     e.nHeight = rc.bottom;
-    CClientDC dc(hWnd);
+    // Measured on the screen, where every window of the test paints: the window may be
+    // another process's.
+    CClientDC dc(NULL);
     CTitleFont font(dc, e.nWidth);
     e.nSizeTenths = font.SizeTenths();
     GetTextExtentPointA(dc, "i", 1, &e.letterI);
@@ -149,9 +150,9 @@ Expected ExpectedBackdrop(HWND hWnd)
 
 // Width of the second title line in the title font of one size, measured independently
 // of the painter's search.
-int TitleWidthAt(HWND hWnd, int nSizeTenths)
+int TitleWidthAt(int nSizeTenths)
 {
-    CClientDC dc(hWnd);
+    CClientDC dc(NULL);
     CFont font = CreateTitleFont(ScreenLogPixelsY(), nSizeTenths);
     CSelectObject selected(dc, font);
     SIZE size = {0, 0};
@@ -186,35 +187,63 @@ void FindInk(const ScreenImage& screen, POINT origin, int nWidth, int yFrom, int
     }
 }
 
-// --- Windows that paint the backdrop -------------------------------------------------------
+// --- The setup program's window ---------------------------------------------------------
 
-// The setup window as the start-up step makes it: the backdrop of the real program.
-class SetupWindow {
-public:
-    SetupWindow()
-    {
-        m_pWnd = new CSetupWnd;
-        m_pWnd->m_hIcon = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_SETUP));
-        const char* pszClass = CWnd::RegisterWndClass(CS_HREDRAW | CS_VREDRAW, LoadCursorA(NULL, IDC_ARROW), NULL,
-                                                      m_pWnd->m_hIcon);
-        m_pWnd->CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE, pszClass, "Pelorin Setup",
-                         WS_POPUP | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS | WS_MAXIMIZE, 0, 0, 0, 0,
-                         GetDesktopWindow(), 0);
-        m_pWnd->ShowWindow(SW_SHOW);
-        m_pWnd->UpdateWindow();
-        Pump(500);
-    }
-    ~SetupWindow()
-    {
-        m_pWnd->DestroyWindow();
-        delete m_pWnd;
-        Pump(100);
-    }
-    HWND Handle() const { return m_pWnd->m_hWnd; }
+const DWORD PROGRAM_MS = 30000;
 
-private:
-    CSetupWnd* m_pWnd;
+// Waits until two readings of the screen 100 ms apart are the same.
+bool WaitScreenSettled(DWORD dwTimeoutMs)
+{
+    ScreenImage previous;
+    DWORD dwStart = GetTickCount();
+    do {
+        Sleep(100);
+        ScreenImage now;
+        if (now.Valid() && now == previous)
+            return true;
+        previous = now;
+    } while (GetTickCount() - dwStart < dwTimeoutMs);
+    return false;
+}
+
+// Setup.exe beside this test, started as a user starts it and left at its welcome page,
+// for the tests of its window. The page stands in the middle of the backdrop: it is moved
+// off the screen, and the program paints what it uncovers. A test that finds the program
+// gone starts it again; the last one cancels it.
+class SetupProgram : public ::testing::Test {
+protected:
+    static void TearDownTestSuite() { s_process = uidriver::Process(); }
+
+    // The setup window with the whole backdrop on the screen; NULL when there is none.
+    static HWND Window()
+    {
+        if (s_hWnd && IsWindow(s_hWnd) && IsWindow(s_hWelcome))
+            return s_hWnd;
+        s_process = uidriver::Launch(uidriver::ModuleDirectory() + "Setup.exe", "");
+        s_hWnd = uidriver::WaitForWindow("Pelorin Setup", PROGRAM_MS, s_process.Id());
+        s_hWelcome = uidriver::WaitForWindow("Welcome...", PROGRAM_MS, s_process.Id(), "#32770");
+        EXPECT_TRUE(s_hWnd != NULL) << "no window titled \"Pelorin Setup\"";
+        EXPECT_TRUE(s_hWelcome != NULL) << "no welcome page";
+        if (!s_hWnd || !s_hWelcome)
+            return NULL;
+        SetWindowPos(s_hWelcome, NULL, -2 * GetSystemMetrics(SM_CXSCREEN), 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RedrawWindow(s_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_TRUE(uidriver::WaitIdle(s_hWnd));
+        EXPECT_TRUE(WaitScreenSettled(5000)) << "the screen kept changing";
+        return s_hWnd;
+    }
+
+    static uidriver::Process s_process;
+    static HWND s_hWnd;
+    static HWND s_hWelcome;
 };
+
+uidriver::Process SetupProgram::s_process;
+HWND SetupProgram::s_hWnd = NULL;
+HWND SetupProgram::s_hWelcome = NULL;
+
+// --- Windows of the test's own ------------------------------------------------------------
 
 // A backdrop window of any size, topmost, that also notes the icon-background erase of
 // the minimised case.
@@ -281,28 +310,33 @@ void ExpectBandsInColumn(const ScreenImage& screen, POINT origin, int x, int yFr
 
 // --- The setup window ------------------------------------------------------------------------
 
-TEST(Backdrop, SetupWindowCoversTheScreen)
+TEST_F(SetupProgram, WindowIsADisabledTopmostPopupCoveringTheScreen)
 {
-    SetupWindow window;
+    HWND hWnd = Window();
+    ASSERT_TRUE(hWnd != NULL);
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS | WS_MAXIMIZE),
+              GetWindowLongA(hWnd, GWL_STYLE));
+    EXPECT_EQ(static_cast<LONG>(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE), GetWindowLongA(hWnd, GWL_EXSTYLE));
+    EXPECT_FALSE(IsWindowEnabled(hWnd));
     // Maximised, its sunken edge lies just off the screen and the client area is the screen.
     RECT rcClient;
-    GetClientRect(window.Handle(), &rcClient);
-    POINT origin = ClientOrigin(window.Handle());
+    GetClientRect(hWnd, &rcClient);
+    POINT origin = ClientOrigin(hWnd);
     EXPECT_EQ(0, origin.x);
     EXPECT_EQ(0, origin.y);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), rcClient.right);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), rcClient.bottom);
-    EXPECT_TRUE(GetWindowLongA(window.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     Screenshot("backdrop-setup-window.png");
 }
 
-TEST(Backdrop, BandsShowTheirColoursOnEveryRow)
+TEST_F(SetupProgram, BandsShowTheirColoursOnEveryRow)
 {
-    SetupWindow window;
-    Expected e = ExpectedBackdrop(window.Handle());
+    HWND hWnd = Window();
+    ASSERT_TRUE(hWnd != NULL);
+    Expected e = ExpectedBackdrop(hWnd);
     ScreenImage screen;
     ASSERT_TRUE(screen.Valid());
-    POINT origin = ClientOrigin(window.Handle());
+    POINT origin = ClientOrigin(hWnd);
     const BackdropLayout& l = e.layout;
 
     // Columns left and right of the titles and the picture carry the bare gradient.
@@ -336,19 +370,20 @@ TEST(Backdrop, BandsShowTheirColoursOnEveryRow)
     }
 }
 
-TEST(Backdrop, PictureFillsItsSquare)
+TEST_F(SetupProgram, PictureFillsItsSquare)
 {
-    SetupWindow window;
-    Expected e = ExpectedBackdrop(window.Handle());
+    HWND hWnd = Window();
+    ASSERT_TRUE(hWnd != NULL);
+    Expected e = ExpectedBackdrop(hWnd);
     const BackdropLayout& l = e.layout;
     ASSERT_GT(l.nPictureSide, 100);
     EXPECT_EQ(e.nHeight - l.nTopMargin, l.nPictureY + l.nPictureSide) << "bottom margin equals the top margin";
     ScreenImage screen;
     ASSERT_TRUE(screen.Valid());
-    POINT origin = ClientOrigin(window.Handle());
+    POINT origin = ClientOrigin(hWnd);
 
     // The bitmap stretched the same way into memory, to compare with the screen.
-    CClientDC dc(window.Handle());
+    CClientDC dc(NULL);
     CBitmap splash;
     ASSERT_TRUE(splash.LoadBitmap(GetModuleHandleA(NULL), IDB_SPLASH));
     BITMAP info;
@@ -420,13 +455,14 @@ void ExpectShadowedTitle(const ScreenImage& screen, POINT origin, const Expected
     EXPECT_GT(white.right - white.left, extent.cx * 8 / 10) << "the ink spans most of the measured line";
 }
 
-TEST(Backdrop, TitlesStandWhereTheLayoutPutsThem)
+TEST_F(SetupProgram, TitlesStandWhereTheLayoutPutsThem)
 {
-    SetupWindow window;
-    Expected e = ExpectedBackdrop(window.Handle());
+    HWND hWnd = Window();
+    ASSERT_TRUE(hWnd != NULL);
+    Expected e = ExpectedBackdrop(hWnd);
     ScreenImage screen;
     ASSERT_TRUE(screen.Valid());
-    POINT origin = ClientOrigin(window.Handle());
+    POINT origin = ClientOrigin(hWnd);
     const BackdropLayout& l = e.layout;
     ASSERT_GT(l.nShadowOffset, 0) << "a title font large enough for a visible shadow";
 
@@ -440,23 +476,33 @@ TEST(Backdrop, TitlesStandWhereTheLayoutPutsThem)
         ASSERT_EQ(BandColour(BandOfRow(y, e.nHeight)), screen.At(origin.x + l.nPictureX - 1, origin.y + y)) << y;
 }
 
-TEST(Backdrop, TitleFontIsTheFirstSizeWiderThanFourFifths)
+TEST_F(SetupProgram, TitleFontIsTheFirstSizeWiderThanFourFifths)
 {
-    SetupWindow window;
-    Expected e = ExpectedBackdrop(window.Handle());
+    HWND hWnd = Window();
+    ASSERT_TRUE(hWnd != NULL);
+    Expected e = ExpectedBackdrop(hWnd);
     const int nThreshold = 4 * e.nWidth / 5;
     ASSERT_GT(e.nSizeTenths, 100) << "a full screen needs more than 10 points";
     EXPECT_EQ(0, e.nSizeTenths % 10) << "whole points";
-    EXPECT_GT(TitleWidthAt(window.Handle(), e.nSizeTenths), nThreshold);
-    EXPECT_LE(TitleWidthAt(window.Handle(), e.nSizeTenths - 10), nThreshold);
-    EXPECT_EQ(e.title2.cx, TitleWidthAt(window.Handle(), e.nSizeTenths));
+    EXPECT_GT(TitleWidthAt(e.nSizeTenths), nThreshold);
+    EXPECT_LE(TitleWidthAt(e.nSizeTenths - 10), nThreshold);
+    EXPECT_EQ(e.title2.cx, TitleWidthAt(e.nSizeTenths));
     std::printf("client %dx%d: title font %d.%d points, \"i\" %ldx%ld, d=%d L=%d T=%d S=%d, picture at %d,%d\n",
                 e.nWidth, e.nHeight, e.nSizeTenths / 10, e.nSizeTenths % 10, e.letterI.cx, e.letterI.cy,
                 e.layout.nShadowOffset, e.layout.nLineHeight, e.layout.nTopMargin, e.layout.nPictureSide,
                 e.layout.nPictureX, e.layout.nPictureY);
 }
 
-// --- Other sizes ----------------------------------------------------------------------------
+// The last of the program's tests: its first page's Cancel ends it.
+TEST_F(SetupProgram, CancelOnTheWelcomePageEndsItWithExitCodeZero)
+{
+    ASSERT_TRUE(Window() != NULL);
+    ASSERT_TRUE(uidriver::Click(s_hWelcome, IDCANCEL));
+    EXPECT_EQ(0u, s_process.WaitExit(PROGRAM_MS));
+    EXPECT_FALSE(IsWindow(s_hWnd)) << "the setup window goes with the program";
+}
+
+// --- Other sizes: the program's window always covers the screen ----------------------------------------------------------------------------
 
 // Rows clear of both title lines: above the white copy of the first and below the black
 // copy of the second.
@@ -472,7 +518,7 @@ TEST(Backdrop, NarrowWindowKeepsTenPoints)
     BackdropWindow window(40, 60, 150, 420);
     ASSERT_TRUE(window.m_hWnd != NULL);
     Expected e = ExpectedBackdrop(window.m_hWnd);
-    ASSERT_GT(TitleWidthAt(window.m_hWnd, 100), 4 * 150 / 5) << "10 points is already too wide";
+    ASSERT_GT(TitleWidthAt(100), 4 * 150 / 5) << "10 points is already too wide";
     EXPECT_EQ(100, e.nSizeTenths);
 
     ScreenImage screen;
@@ -541,10 +587,14 @@ TEST(Backdrop, WindowTooLowForThePictureSkipsIt)
 
 // --- GDI objects ------------------------------------------------------------------------------
 
+// Counted by the wrappers in the process that paints: a window of the test's own, of the
+// screen's size as the program's.
 TEST(Backdrop, EveryPaintGivesBackWhatItCreates)
 {
-    SetupWindow window;
-    Expected e = ExpectedBackdrop(window.Handle());
+    BackdropWindow window(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    ASSERT_TRUE(window.m_hWnd != NULL);
+    Expected e = ExpectedBackdrop(window.m_hWnd);
+    ASSERT_GT(e.layout.nPictureSide, 0) << "a paint with the picture";
     const long nFonts = (e.nSizeTenths - 100) / 10 + 1;
 
     const long nAliveBefore = CGdiCounts::nAlive;
@@ -552,7 +602,7 @@ TEST(Backdrop, EveryPaintGivesBackWhatItCreates)
     const DWORD dwGdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     const int nPaints = 10;
     for (int i = 0; i < nPaints; ++i)
-        Repaint(window.Handle());
+        Repaint(window.m_hWnd);
     const DWORD dwGdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
 
     EXPECT_EQ(nPaints * (256 + nFonts + 2), CGdiCounts::nCreated - nCreatedBefore)
@@ -566,10 +616,11 @@ TEST(Backdrop, EveryPaintGivesBackWhatItCreates)
     // Still the same picture after the repaints.
     Pump(300);
     ScreenImage screen;
-    POINT origin = ClientOrigin(window.Handle());
+    POINT origin = ClientOrigin(window.m_hWnd);
     ExpectBandsInColumn(screen, origin, 0, 0, e.nHeight, e.nHeight);
 }
 
+// The program's window is never minimised: a window of the test's own shows the case.
 TEST(Backdrop, MinimisedWindowErasesTheIconBackgroundAndDrawsOnlyTheIcon)
 {
     BackdropWindow window(100, 100, 300, 200, false);

@@ -238,6 +238,31 @@ TEST_F(ManualsTest, TargetPathTooLongFailsNamingIt)
     EXPECT_EQ(0, m_ticks.Ticks());
 }
 
+// The longest message the engine makes: the deepest medium the search can start in and a
+// name of 255 characters, which no path buffer holds. It comes out whole, bracket and all.
+TEST_F(ManualsTest, LongestMessageComesOutWhole)
+{
+    // 246 characters: "\Docs\*.*" after them fills the 256-character buffer.
+    std::string medium = m_scratch.Path();
+    while (medium.size() < 246) {
+        medium += "\\" + std::string(std::min<size_t>(40, 246 - medium.size() - 1), 'd');
+        ASSERT_TRUE(CreateDirectoryA(medium.c_str(), NULL));
+    }
+    const std::string docs = medium + "\\Docs\\", name(255, 'n');
+    // Paths this long only through the wide functions' \\?\ form.
+    const std::string longFile = "\\\\?\\" + docs + name;
+    const std::wstring wideFile(longFile.begin(), longFile.end());
+    ASSERT_TRUE(CreateDirectoryW(wideFile.substr(0, wideFile.size() - name.size()).c_str(), NULL));
+    HANDLE hFile = CreateFileW(wideFile.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    CloseHandle(hFile);
+    const char* pszResult = CopyManualsStartedAs(m_wnd, ("\"" + medium + "\\Setup.exe\"").c_str());
+    const std::string result = pszResult ? pszResult : "(null)";
+    DeleteFileW(wideFile.c_str());
+    EXPECT_EQ(MESSAGE_PREFIX + docs + name + ">", result);
+    EXPECT_EQ(545u, result.size());
+}
+
 TEST(ManualsCommandLineTest, ProgramFindsDocsBesideItself)
 {
     ScratchDir scratch("mc");

@@ -1,73 +1,22 @@
-// The framework layer as the setup program relies on it: modal results for buttons,
-// keys and the close box, modeless dialogs, centring, focus, and the application's loop,
-// exit code and message-box caption (the last in a separate program).
+// The framework layer as the setup program relies on it: modal results for buttons, a
+// fresh window for each display, modeless dialogs, centring, and the application's loop,
+// exit code and message-box caption (the last in a separate program). Enter, Esc, the
+// close box and the first focus are checked on the pages (message_dialog_test) and through
+// the UI driver (uidriver_test), on dialogs of this framework.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include "framework/Dialog.h"
-#include "framework/WinApp.h"
+#include "modal_support.h"
 #include "res/resource.h"
+#include "uidriver/UiDriver.h"
+
+using namespace modaltest;
 
 namespace {
-
-// Finds a visible top-level window of this process with the given title.
-HWND WaitForOwnWindow(const char* pszTitle, DWORD dwTimeoutMs = 10000)
-{
-    for (DWORD waited = 0; waited < dwTimeoutMs; waited += 20) {
-        HWND hWnd = FindWindowA("#32770", pszTitle);
-        DWORD pid = 0;
-        if (hWnd)
-            GetWindowThreadProcessId(hWnd, &pid);
-        if (hWnd && pid == GetCurrentProcessId() && IsWindowVisible(hWnd))
-            return hWnd;
-        Sleep(20);
-    }
-    return NULL;
-}
-
-// Runs `action` on a second thread against the dialog titled pszTitle, while the calling
-// thread runs the dialog modally.
-template <typename Action>
-INT_PTR RunModalWith(CDialog& dialog, const char* pszTitle, Action action)
-{
-    std::atomic<bool> found(false);
-    std::thread driver([&] {
-        HWND hDialog = WaitForOwnWindow(pszTitle);
-        found = hDialog != NULL;
-        if (hDialog)
-            action(hDialog);
-    });
-    INT_PTR nResult = dialog.DoModal();
-    driver.join();
-    EXPECT_TRUE(found) << "no dialog titled " << pszTitle;
-    return nResult;
-}
-
-HWND FocusOf(HWND hDialog)
-{
-    GUITHREADINFO info = {sizeof info};
-    GetGUIThreadInfo(GetWindowThreadProcessId(hDialog, NULL), &info);
-    return info.hwndFocus;
-}
-
-// A key as the user types it: down and up, to the control that has the focus.
-void PressKey(HWND hDialog, UINT vk)
-{
-    HWND hFocus = FocusOf(hDialog);
-    HWND hTarget = hFocus ? hFocus : hDialog;
-    PostMessageA(hTarget, WM_KEYDOWN, vk, 1);
-    PostMessageA(hTarget, WM_KEYUP, vk, 0xC0000001);
-}
-
-void Click(HWND hDialog, int nID)
-{
-    PostMessageA(GetDlgItem(hDialog, nID), BM_CLICK, 0, 0);
-}
 
 class TitledDialog : public CDialog {
 public:
@@ -92,35 +41,10 @@ private:
 TEST(ModalDialog, ButtonsEndWithTheirIds)
 {
     TitledDialog dialog(IDD_MESSAGE, "buttons");
-    EXPECT_EQ(IDOK, RunModalWith(dialog, "buttons", [](HWND h) { Click(h, IDOK); }));
-    EXPECT_EQ(IDCANCEL, RunModalWith(dialog, "buttons", [](HWND h) { Click(h, IDCANCEL); }));
+    EXPECT_EQ(IDOK, RunModalWith(dialog, "buttons", [](HWND h) { uidriver::Click(h, IDOK); }));
+    EXPECT_EQ(IDCANCEL, RunModalWith(dialog, "buttons", [](HWND h) { uidriver::Click(h, IDCANCEL); }));
     EXPECT_EQ(2, dialog.m_nInitCalls) << "each display makes a fresh window";
     EXPECT_EQ(NULL, dialog.m_hWnd) << "the object is detached once the dialog has ended";
-}
-
-TEST(ModalDialog, EnterGivesOkAndEscGivesCancel)
-{
-    TitledDialog dialog(IDD_MESSAGE, "keys");
-    EXPECT_EQ(IDOK, RunModalWith(dialog, "keys", [](HWND h) { Sleep(100); PressKey(h, VK_RETURN); }));
-    EXPECT_EQ(IDCANCEL, RunModalWith(dialog, "keys", [](HWND h) { Sleep(100); PressKey(h, VK_ESCAPE); }));
-}
-
-TEST(ModalDialog, CloseBoxGivesCancel)
-{
-    TitledDialog dialog(IDD_DIRECTORY, "close box");
-    EXPECT_EQ(IDCANCEL, RunModalWith(dialog, "close box", [](HWND h) { PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); }));
-}
-
-TEST(ModalDialog, FocusStartsOnTheFirstTabStop)
-{
-    TitledDialog dialog(IDD_MESSAGE, "focus");
-    int nFocusID = 0;
-    RunModalWith(dialog, "focus", [&](HWND h) {
-        Sleep(200);
-        nFocusID = GetDlgCtrlID(FocusOf(h));
-        Click(h, IDOK);
-    });
-    EXPECT_EQ(IDOK, nFocusID);
 }
 
 TEST(ModalDialog, MissingTemplateCannotBeDisplayed)
@@ -139,7 +63,7 @@ TEST(ModalDialog, IsCentredOverItsOwner)
 
     TitledDialog dialog(IDD_MESSAGE, "centred", &owner);
     RECT rcDialog = {};
-    RunModalWith(dialog, "centred", [&](HWND h) { GetWindowRect(h, &rcDialog); Click(h, IDOK); });
+    RunModalWith(dialog, "centred", [&](HWND h) { GetWindowRect(h, &rcDialog); uidriver::Click(h, IDOK); });
     EXPECT_NEAR((rcOwner.left + rcOwner.right) / 2, (rcDialog.left + rcDialog.right) / 2, 1);
     EXPECT_NEAR((rcOwner.top + rcOwner.bottom) / 2, (rcDialog.top + rcDialog.bottom) / 2, 1);
     EXPECT_TRUE(owner.DestroyWindow());
@@ -183,94 +107,34 @@ TEST(Window, DestructionFromOutsideDetachesTheObject)
 
 // --- The application object, in a program of its own --------------------------------
 
-std::string ProgramBesideThis(const char* pszName)
+// The framework's test program beside this test, started with one argument.
+uidriver::Process StartApp(const char* pszArgument)
 {
-    char szPath[MAX_PATH];
-    GetModuleFileNameA(NULL, szPath, sizeof szPath);
-    std::string path(szPath);
-    return path.substr(0, path.rfind('\\') + 1) + pszName;
-}
-
-struct Child {
-    PROCESS_INFORMATION pi = {};
-    explicit Child(const std::string& commandLine)
-    {
-        STARTUPINFOA si = {sizeof si};
-        std::string line = commandLine;
-        started = CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi) != FALSE;
-    }
-    ~Child()
-    {
-        if (started) {
-            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(pi.hProcess, 99);
-            CloseHandle(pi.hProcess);
-            CloseHandle(pi.hThread);
-        }
-    }
-    DWORD ExitCode(DWORD dwTimeoutMs = 20000)
-    {
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(pi.hProcess, dwTimeoutMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
-    bool started = false;
-};
-
-struct FindArgs {
-    DWORD pid;
-    const char* pszTitle;
-    HWND hFound;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND hWnd, LPARAM lParam)
-{
-    FindArgs* pArgs = reinterpret_cast<FindArgs*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    char szTitle[256];
-    GetWindowTextA(hWnd, szTitle, sizeof szTitle);
-    if (pid == pArgs->pid && IsWindowVisible(hWnd) && strcmp(szTitle, pArgs->pszTitle) == 0) {
-        pArgs->hFound = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForWindowOf(DWORD pid, const char* pszTitle)
-{
-    FindArgs args = {pid, pszTitle, NULL};
-    for (int i = 0; i < 500 && !args.hFound; ++i) {
-        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&args));
-        if (!args.hFound)
-            Sleep(20);
-    }
-    return args.hFound;
+    return uidriver::Launch(uidriver::ModuleDirectory() + "framework_app.exe", pszArgument);
 }
 
 TEST(Application, DestroyingTheMainWindowEndsTheLoopWithExitCodeZero)
 {
-    Child app("\"" + ProgramBesideThis("framework_app.exe") + "\" close");
-    ASSERT_TRUE(app.started);
-    EXPECT_EQ(0u, app.ExitCode());
+    uidriver::Process app = StartApp("close");
+    ASSERT_TRUE(app.Started());
+    EXPECT_EQ(0u, app.WaitExit(WAIT_MS));
 }
 
 TEST(Application, ExitStepResultIsTheExitCode)
 {
-    Child app("\"" + ProgramBesideThis("framework_app.exe") + "\" exitcode");
-    ASSERT_TRUE(app.started);
-    EXPECT_EQ(7u, app.ExitCode());
+    uidriver::Process app = StartApp("exitcode");
+    ASSERT_TRUE(app.Started());
+    EXPECT_EQ(7u, app.WaitExit(WAIT_MS));
 }
 
 TEST(Application, MessageBoxIsCaptionedWithTheExecutableName)
 {
-    Child app("\"" + ProgramBesideThis("framework_app.exe") + "\" msgbox");
-    ASSERT_TRUE(app.started);
-    HWND hBox = WaitForWindowOf(app.pi.dwProcessId, "framework_app");
+    uidriver::Process app = StartApp("msgbox");
+    ASSERT_TRUE(app.Started());
+    HWND hBox = uidriver::WaitForWindow("framework_app", WAIT_MS, app.Id(), "#32770");
     ASSERT_TRUE(hBox != NULL) << "no message box captioned framework_app";
-    PostMessageA(GetDlgItem(hBox, IDOK), BM_CLICK, 0, 0);
-    EXPECT_EQ(0u, app.ExitCode());
+    EXPECT_TRUE(uidriver::Click(hBox, IDOK));
+    EXPECT_EQ(0u, app.WaitExit(WAIT_MS));
 }
 
 } // namespace
