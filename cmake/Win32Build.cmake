@@ -41,6 +41,7 @@ if(SETUP_HOST_TOOLS)
     set(SETUP_PAYLOAD_TOOL ${SETUP_HOST_TOOLS}/tools/payload/payload)
 endif()
 include(${CMAKE_SOURCE_DIR}/demo/sources.cmake)
+include(${CMAKE_SOURCE_DIR}/uninstall/sources.cmake)
 if(SETUP_PAYLOAD)
     set(SETUP_PAYLOAD_FILE ${SETUP_PAYLOAD})
 elseif(TARGET demo_payload)
@@ -106,6 +107,10 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_imports
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pecheck/pecheck.py --manifest
                 --allow ${CMAKE_SOURCE_DIR}/tools/pecheck/imports.allow $<TARGET_FILE:Setup>)
+    add_test(NAME uninstaller_imports
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pecheck/pecheck.py
+                --allow ${CMAKE_SOURCE_DIR}/tools/pecheck/imports.allow $<TARGET_FILE:BraxDel>)
+    set_tests_properties(uninstaller_imports PROPERTIES LABELS static)
     set_tests_properties(setup_imports PROPERTIES LABELS static)
 endif()
 

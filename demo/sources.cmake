@@ -2,7 +2,8 @@
 # payload section of cmake/Win32Build.cmake).
 #
 # Payload: the fourteen entries of the shipped Pelorin payload with their names and
-# codes (payload.manifest). The programs are real Win32 programs built here; each carries
+# codes (payload.manifest); the system-directory entry BraxDel.dll is the product's
+# uninstaller (uninstall/sources.cmake). The programs are real Win32 programs built here; each carries
 # a padding resource, and the data files are generated, so that sizes and packed sizes
 # come near the shipped ones and timings of the extraction mean something. The host
 # payload tool (SETUP_PAYLOAD_TOOL) packs them into DEMO_PAYLOAD; without the tool there
@@ -78,7 +79,6 @@ demo_data(Varnix.cnt 3109 0.300 ":Base Varnix.hlp>main\\r\\n:Title Pelorin Help\
 demo_program(demo_braxabs DLL BraxAbs.dll 148992 0.365 ${CMAKE_SOURCE_DIR}/demo/StandInLibrary.cpp)
 demo_program(demo_braxacq DLL BraxAcq.dll 227840 0.407 ${CMAKE_SOURCE_DIR}/demo/StandInLibrary.cpp)
 demo_program(demo_braxalg DLL BraxAlg.dll 253440 0.391 ${CMAKE_SOURCE_DIR}/demo/StandInLibrary.cpp)
-demo_program(demo_braxdel DLL BraxDel.dll 141312 0.376 ${CMAKE_SOURCE_DIR}/demo/BraxDel.cpp)
 demo_program(demo_axdist EXE Axdist.exe 803680 0.925 ${CMAKE_SOURCE_DIR}/demo/RecordRun.cpp)
 demo_program(demo_comctl32 DLL Comctl32.dll 577808 0.598 ${CMAKE_SOURCE_DIR}/demo/StandInLibrary.cpp)
 demo_program(demo_comdlg32 DLL Comdlg32.dll 176128 0.526 ${CMAKE_SOURCE_DIR}/demo/StandInLibrary.cpp)
@@ -90,15 +90,13 @@ foreach(library BraxAbs BraxAcq BraxAlg Comctl32 Comdlg32)
     string(TOLOWER demo_${library} target)
     target_compile_definitions(${target} PRIVATE DEMO_LIBRARY_NAME="${library}.dll")
 endforeach()
-# rundll32 finds the entry by its plain name, without the stdcall decoration.
-target_link_options(demo_braxdel PRIVATE -Wl,--kill-at)
 target_compile_definitions(demo_axdist PRIVATE RUN_LOG_NAME="axdist-ran.log")
 
 configure_file(${CMAKE_SOURCE_DIR}/demo/payload.manifest ${DEMO_DIR}/payload.manifest COPYONLY)
 if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL})
     add_custom_command(OUTPUT ${DEMO_PAYLOAD}
         COMMAND ${SETUP_PAYLOAD_TOOL} build --manifest ${DEMO_DIR}/payload.manifest --output ${DEMO_PAYLOAD}
-        DEPENDS ${SETUP_PAYLOAD_TOOL} ${DEMO_DIR}/payload.manifest ${DEMO_FILES} ${DEMO_TARGETS}
+        DEPENDS ${SETUP_PAYLOAD_TOOL} ${DEMO_DIR}/payload.manifest ${DEMO_FILES} ${DEMO_TARGETS} BraxDel
         COMMENT "Packing the demo payload" VERBATIM)
     add_custom_target(demo_payload ALL DEPENDS ${DEMO_PAYLOAD})
 else()
@@ -132,8 +130,7 @@ add_custom_target(demo_medium ALL
     DEPENDS ${DEMO_MEDIUM}/Docs/Index.pdf ${DEMO_MEDIUM}/Docs/UserGuide.pdf ${DEMO_MEDIUM}/Docs/Reference.pdf
             demo_reader_setup)
 
-# The stand-in programs under Wine: the two recorders record, the uninstall library
-# removes what it is given and refuses what it must not touch.
+# The stand-in programs under Wine: the two recorders record.
 # They run in the build tree's throwaway Wine prefix, like the Windows tests.
 add_test(NAME demo_programs
     COMMAND bash ${CMAKE_SOURCE_DIR}/demo/check-demo-programs.sh ${CMAKE_BINARY_DIR}/wineprefix ${DEMO_DIR} ${DEMO_MEDIUM})

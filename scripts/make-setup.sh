@@ -7,7 +7,7 @@ usage() {
     cat <<'HELP'
 Usage: scripts/make-setup.sh (--manifest FILE | --folder DIR | --archive FILE) --out DIR
                              [--docs DIR] [--reader FILE] [--level N] [-j N]
-                             [--codepage N] [--build-dir DIR]
+                             [--codepage N] [--own-uninstaller] [--build-dir DIR]
 
 Builds the Pelorin setup program, Setup.exe, with the vendor's files as its payload
 (the archive it carries as resource RT_RCDATA 127 and unpacks when it installs), and
@@ -18,6 +18,12 @@ lays out the distribution medium in the output folder:
                            chooses them (it looks for Docs\Index.pdf to offer them)
   DIR/AcroRead/Setup.exe   the PDF reader's installer, run after the installation when
                            the user chooses it (offered only when it is there)
+
+The payload also carries the uninstaller, the project's BraxDel.dll, as the system
+directory's BraxDel.dll (replacing a file of that name in it), built with the list of
+the payload's files and of the manuals that it removes again (see README.md). With
+--own-uninstaller the payload is packed as given, and its own System/BraxDel.dll is what
+the uninstall entry runs.
 
 The payload, one of:
   --manifest FILE   a manifest: one line per file, "code<TAB>source-file<TAB>stored-name",
@@ -53,6 +59,9 @@ Options:
   --level N         zlib compression level 0-9 (default 9).
   --codepage N      the Windows ANSI code page of the stored names: 1252 (the default,
                     Western European) or another of 1250 to 1258.
+  --own-uninstaller the payload brings its own BraxDel.dll (entry "Remove", called by
+                    Rundll32 with the quoted installation directory): the project's
+                    uninstaller is not added.
   -j N              parallel jobs for compressing and compiling (default: processors).
   --build-dir DIR   where the host tool and Setup.exe are built (default: build-vendor/
                     in the source tree); kept between runs so that later runs are quick.
@@ -76,6 +85,7 @@ die() {
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 manifest="" folder="" archive="" out="" docs="" reader="" level=9 jobs=$(nproc) build="" codepage=1252
+own_uninstaller=0
 while [[ $# -gt 0 ]]; do
     case $1 in
     -h | --help) usage; exit 0 ;;
@@ -87,6 +97,7 @@ while [[ $# -gt 0 ]]; do
     --reader) reader=${2:?--reader needs a file}; shift 2 ;;
     --level) level=${2:?--level needs a number}; shift 2 ;;
     --codepage) codepage=${2:?--codepage needs a number}; shift 2 ;;
+    --own-uninstaller) own_uninstaller=1; shift ;;
     -j) jobs=${2:?-j needs a number}; shift 2 ;;
     -j*) jobs=${1#-j}; shift ;;
     --build-dir) build=${2:?--build-dir needs a folder}; shift 2 ;;
@@ -118,21 +129,49 @@ cmake --build "$build/host" --target payload -j "$jobs" >/dev/null
 tool="$build/host/tools/payload/payload"
 
 payload="$build/payload.bin"
-if [[ -n $archive ]]; then
-    echo "== Verifying $archive"
-    "$tool" verify "$archive" -j "$jobs" --codepage "$codepage"
-    cp "$archive" "$payload"
-elif [[ -n $manifest ]]; then
-    echo "== Packing the files of $manifest"
-    "$tool" build --manifest "$manifest" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
+configure_win() {
+    cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DSETUP_PAYLOAD="$payload" "$@" >/dev/null
+}
+if [[ $own_uninstaller == 1 ]]; then
+    if [[ -n $archive ]]; then
+        echo "== Verifying $archive"
+        "$tool" verify "$archive" -j "$jobs" --codepage "$codepage"
+        cp "$archive" "$payload"
+    elif [[ -n $manifest ]]; then
+        echo "== Packing the files of $manifest"
+        "$tool" build --manifest "$manifest" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
+    else
+        echo "== Packing the files of $folder"
+        "$tool" build --folder "$folder" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
+    fi
+    configure_win -USETUP_UNINSTALL_LIST
 else
-    echo "== Packing the files of $folder"
-    "$tool" build --folder "$folder" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
+    # The uninstaller's list is made from the files as they will be installed; the
+    # payload is then packed from a manifest with the built library as System\BraxDel.dll.
+    work="$build/uninstaller"
+    rm -rf "$work"
+    mkdir -p "$work"
+    if [[ -n $archive ]]; then
+        echo "== Unpacking $archive"
+        "$tool" extract "$archive" "$work/files" --manifest "$work/archive.manifest" -j "$jobs" --codepage "$codepage" >/dev/null
+        list_source=(--manifest "$work/archive.manifest")
+    elif [[ -n $manifest ]]; then
+        list_source=(--manifest "$manifest")
+    else
+        list_source=(--folder "$folder")
+    fi
+    library="$build/win/uninstall/BraxDel.dll"
+    python3 "$root/uninstall/make-list.py" "${list_source[@]}" ${docs:+--docs "$docs"} --codepage "$codepage" \
+        --output "$work/install-list.txt" --library "$library" --payload-manifest "$work/payload.manifest"
+    echo "== Building the uninstaller BraxDel.dll in $build/win"
+    configure_win -DSETUP_UNINSTALL_LIST="$work/install-list.txt"
+    cmake --build "$build/win" --target BraxDel -j "$jobs" >/dev/null
+    echo "== Packing the payload with the uninstaller"
+    "$tool" build --manifest "$work/payload.manifest" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
 fi
 
 echo "== Building Setup.exe in $build/win"
-cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DSETUP_PAYLOAD="$payload" >/dev/null
 cmake --build "$build/win" --target Setup -j "$jobs" >/dev/null
 "$tool" verify "$build/win/bin/Setup.exe" --codepage "$codepage" >/dev/null || die "the built Setup.exe does not carry a sound payload"
 
