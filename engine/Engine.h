@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "InstallLayout.h"
+
 // The message buffer of the extraction and the manual copy. It holds the longest message
 // any of them formats, so a path never has to be cut to fit.
 const size_t ERROR_TEXT_SIZE = 1024;
@@ -14,11 +16,6 @@ extern const char* const g_pszGroupName;
 
 // Paths of the installation live in buffers of this size; shell paths in MAX_PATH (260).
 const size_t PATH_BUFFER_SIZE = 256;
-
-// The installation directory's subdirectories, each with its trailing backslash.
-const char MACROS_SUBDIR[] = "ChmMacros\\";
-const char EXAMPLES_SUBDIR[] = "5&10ChannelExamples\\";
-const char DOCS_SUBDIR[] = "Docs\\";
 
 // The longest installation directory (full path with its trailing backslash) whose derived
 // paths all fit PATH_BUFFER_SIZE: the examples subdirectory is the longest suffix.

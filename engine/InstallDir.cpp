@@ -52,9 +52,11 @@ CString UninstallCommand(const char* pszInstallDir)
     CString strCommand;
     char szWow64Dir[PATH_BUFFER_SIZE];
     if (GetWow64SystemDirectory(szWow64Dir))
-        strCommand = CString("\"") + szWow64Dir + "\\Rundll32.exe\" BraxDel.dll,Remove \"";
+        strCommand = CString("\"") + szWow64Dir + "\\Rundll32.exe\" ";
     else
-        strCommand = "Rundll32.exe BraxDel.dll,Remove \"";
+        strCommand = "Rundll32.exe ";
+    strCommand += UNINSTALL_LIBRARY_NAME;
+    strCommand += ",Remove \"";
     return strCommand + pszInstallDir + "\"";
 }
 

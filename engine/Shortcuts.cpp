@@ -7,13 +7,12 @@
 #include "../framework/PathText.h"
 #include "Engine.h"
 
-const char* const g_pszGroupName = "Corvane Corporation - Pelorin";
+const char* const g_pszGroupName = PROGRAM_GROUP_NAME;
 
 namespace {
 
 const char GROUP_ERROR[] = "Error creating startup group";
 const char UNINSTALL_ERROR[] = "Error creating Uninstall Information";
-const char UNINSTALL_ROOT[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 BOOL SetStringValue(HKEY hKey, const char* pszName, const char* pszText)
 {

@@ -8,44 +8,24 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "../engine/InstallLayout.h"
+#include "../engine/PayloadFormat.h"
+#include "../framework/PathText.h"
 #include "InstallList.h"
 
 namespace {
 
 const char MESSAGE_TITLE[] = "Pelorin Uninstall";
-const char PROGRAM_GROUP[] = "Corvane Corporation - Pelorin";
-const char UNINSTALL_ROOT[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char PRODUCT_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane Corporation - Pelorin";
-const char LIBRARY_NAME[] = "BraxDel.dll";
-const DWORD CODE_SYSTEM = 13, CODE_MACROS = 15, CODE_EXAMPLES = 16;
-const char MACROS_SUBDIR[] = "ChmMacros\\";
-const char EXAMPLES_SUBDIR[] = "5&10ChannelExamples\\";
-const char DOCS_SUBDIR[] = "Docs\\";
+static_assert(sizeof PRODUCT_KEY == sizeof UNINSTALL_ROOT + sizeof PROGRAM_GROUP_NAME, "the product's uninstall key");
 
 HINSTANCE g_hInstance;
 
 // Bounded joins into MAX_PATH buffers: false when the result would not fit.
 bool Join(char (&szOut)[MAX_PATH], const char* pszFirst, const char* pszSecond, const char* pszThird = "")
 {
-    int nFirst = lstrlenA(pszFirst), nSecond = lstrlenA(pszSecond), nThird = lstrlenA(pszThird);
-    if (nFirst + nSecond + nThird >= MAX_PATH)
-        return false;
-    CopyMemory(szOut, pszFirst, nFirst);
-    CopyMemory(szOut + nFirst, pszSecond, nSecond);
-    CopyMemory(szOut + nFirst + nSecond, pszThird, nThird + 1);
-    return true;
-}
-
-bool AppendBackslash(char (&szPath)[MAX_PATH])
-{
-    int n = lstrlenA(szPath);
-    if (n > 0 && szPath[n - 1] == '\\')
-        return true;
-    if (n + 1 >= MAX_PATH)
-        return false;
-    szPath[n] = '\\';
-    szPath[n + 1] = '\0';
-    return true;
+    char szFirstTwo[MAX_PATH];
+    return JoinPath(szFirstTwo, pszFirst, pszSecond) && JoinPath(szOut, szFirstTwo, pszThird);
 }
 
 // True when the first nLength bytes of pszText are pszPrefix's, compared without regard
@@ -304,11 +284,11 @@ void RemoveListedFiles(CRemoval& removal, const char* pszDir, const char* pText,
         const char* pszSubdir = "";
         if (entry.bManual)
             pszSubdir = DOCS_SUBDIR;
-        else if (entry.nCode == CODE_SYSTEM)
+        else if (entry.nCode == DEST_SYSTEM)
             continue;  // the system directory keeps all but this library
-        else if (entry.nCode == CODE_MACROS)
+        else if (entry.nCode == DEST_MACROS)
             pszSubdir = MACROS_SUBDIR;
-        else if (entry.nCode == CODE_EXAMPLES)
+        else if (entry.nCode == DEST_EXAMPLES)
             pszSubdir = EXAMPLES_SUBDIR;
         char szPath[MAX_PATH];
         if (Join(szPath, pszDir, pszSubdir, szName))
@@ -321,7 +301,7 @@ void RemoveShortcuts(CRemoval& removal)
     const int programFolders[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
     for (int nFolder : programFolders) {
         char szFolder[MAX_PATH], szGroup[MAX_PATH], szLink[MAX_PATH];
-        if (!SpecialFolder(nFolder, szFolder) || !Join(szGroup, szFolder, PROGRAM_GROUP) || !Exists(szGroup))
+        if (!SpecialFolder(nFolder, szFolder) || !Join(szGroup, szFolder, PROGRAM_GROUP_NAME) || !Exists(szGroup))
             continue;
         if (Join(szLink, szGroup, "\\Pelorin.lnk"))
             removal.RemoveAnyFile(szLink);
@@ -362,7 +342,7 @@ void RemoveUninstallEntry(CRemoval& removal)
         removal.Note(PRODUCT_KEY, "registry key could not be opened");
         return;
     }
-    LONG nResult = RegDeleteKeyA(hRoot, PROGRAM_GROUP);
+    LONG nResult = RegDeleteKeyA(hRoot, PROGRAM_GROUP_NAME);
     RegCloseKey(hRoot);
     if (nResult != ERROR_SUCCESS && nResult != ERROR_FILE_NOT_FOUND)
         removal.Note(PRODUCT_KEY, "registry key could not be removed");
@@ -376,7 +356,7 @@ void RemoveLibraryAtRestart(CRemoval& removal)
     DWORD nModule = GetModuleFileNameA(g_hInstance, szModule, MAX_PATH);
     UINT nSystem = GetSystemDirectoryA(szSystem, MAX_PATH);
     if (nModule == 0 || nModule >= MAX_PATH || nSystem == 0 || nSystem >= MAX_PATH || !AppendBackslash(szSystem) ||
-        !Join(szExpected, szSystem, LIBRARY_NAME) || lstrcmpiA(szModule, szExpected) != 0)
+        !Join(szExpected, szSystem, UNINSTALL_LIBRARY_NAME) || lstrcmpiA(szModule, szExpected) != 0)
         return;
     typedef BOOL(WINAPI * MoveFileExFn)(LPCSTR, LPCSTR, DWORD);
     HMODULE hKernel = GetModuleHandleA("kernel32.dll");
