@@ -17,92 +17,18 @@
 
 #include "framework/String.h"
 #include "res/resource.h"
+#include "e2e_support.h"
 #include "uidriver/UiDriver.h"
 
 namespace {
 
+using namespace e2e;
 using uidriver::ControlText;
 using uidriver::WaitForWindow;
 
 const DWORD PAGE_MS = 30000;
 // The completion message follows the 30-second slideshow.
 const DWORD COMPLETION_MS = 90000;
-const char PROGRAM_GROUP[] = "Corvane Corporation - Pelorin";
-const char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane Corporation - Pelorin";
-
-std::string SpecialFolder(int csidl)
-{
-    char szPath[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(NULL, szPath, csidl, FALSE);
-    return szPath;
-}
-
-std::string SystemDirectory()
-{
-    char szPath[MAX_PATH] = "";
-    GetSystemDirectoryA(szPath, sizeof szPath);
-    return szPath;
-}
-
-std::string WindowsDirectory()
-{
-    char szPath[MAX_PATH] = "";
-    GetWindowsDirectoryA(szPath, sizeof szPath);
-    return szPath;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadFileText(const std::string& path)
-{
-    std::string text;
-    FILE* pFile = std::fopen(path.c_str(), "rb");
-    if (!pFile)
-        return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pFile)) > 0)
-        text.append(buffer, n);
-    std::fclose(pFile);
-    return text;
-}
-
-bool ReadUninstallValue(const char* pszName, std::string* pValue)
-{
-    HKEY hKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    char szValue[1024];
-    DWORD cbValue = sizeof szValue;
-    DWORD dwType = 0;
-    LONG result = RegQueryValueExA(hKey, pszName, NULL, &dwType, reinterpret_cast<BYTE*>(szValue), &cbValue);
-    RegCloseKey(hKey);
-    if (result != ERROR_SUCCESS || dwType != REG_SZ)
-        return false;
-    pValue->assign(szValue, cbValue > 0 ? cbValue - 1 : 0);
-    return true;
-}
-
-void DeleteTree(const std::string& path)
-{
-    // SHFileOperation wants a double-NUL-terminated list.
-    std::string from = path + '\0';
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
-}
-
-// A 32-bit process under WOW64, that is in a 64-bit prefix.
-bool IsWow64()
-{
-    BOOL bWow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64;
-}
 
 std::string Wow64SystemDirectory()
 {
@@ -126,16 +52,6 @@ bool UninstallKeyInView(REGSAM view)
         return false;
     RegCloseKey(hKey);
     return true;
-}
-
-std::string GroupDir()
-{
-    return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + PROGRAM_GROUP;
-}
-
-std::string DesktopLink()
-{
-    return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Pelorin.lnk";
 }
 
 std::string ScreenshotPath(const std::string& name)

@@ -13,18 +13,18 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "e2e_support.h"
 #include "uidriver/UiDriver.h"
 
 namespace {
 
+using namespace e2e;
 using uidriver::WaitForWindow;
 
 const DWORD PAGE_MS = 30000;
 const DWORD COMPLETION_MS = 90000;
 const DWORD UNINSTALL_MS = 60000;
 const char TITLE[] = "Pelorin Uninstall";
-const char PROGRAM_GROUP[] = "Corvane Corporation - Pelorin";
-const char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane Corporation - Pelorin";
 // The static text of a message box.
 const int MESSAGE_TEXT_ID = 0xFFFF;
 
@@ -33,41 +33,6 @@ const char* const INSTALLED_FILES[] = {"Varnix.exe", "Varnix.tlb", "Varnix.hlp",
                                        "BraxAcq.dll", "BraxAlg.dll", "DataDependentJitter1.bxd", "TimingJitter1.bxd",
                                        "AmplitudeNoise1.bxd", "Docs\\Index.pdf", "Docs\\UserGuide.pdf",
                                        "Docs\\Reference.pdf"};
-
-std::string SpecialFolder(int csidl)
-{
-    char szPath[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(NULL, szPath, csidl, FALSE);
-    return szPath;
-}
-
-std::string GroupDir() { return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + PROGRAM_GROUP; }
-std::string DesktopLink() { return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Pelorin.lnk"; }
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void DeleteTree(const std::string& path)
-{
-    std::string from = path + '\0';
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::string text;
-    if (FILE* pFile = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pFile)) > 0)
-            text.append(buffer, n);
-        std::fclose(pFile);
-    }
-    return text;
-}
 
 void WriteAll(const std::string& path, const std::string& text)
 {
@@ -79,20 +44,9 @@ void WriteAll(const std::string& path, const std::string& text)
 
 std::string UninstallString()
 {
-    HKEY hKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return "";
-    char szValue[1024] = "";
-    DWORD cbValue = sizeof szValue - 1;
-    RegQueryValueExA(hKey, "UninstallString", NULL, NULL, reinterpret_cast<BYTE*>(szValue), &cbValue);
-    RegCloseKey(hKey);
-    return szValue;
-}
-
-bool IsWow64()
-{
-    BOOL bWow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64;
+    std::string command;
+    ReadUninstallValue("UninstallString", &command);
+    return command;
 }
 
 // Every file and folder below pszDir with its size and content, for comparing states.
@@ -111,8 +65,8 @@ void Snapshot(const std::string& dir, std::vector<std::string>& lines)
             lines.push_back(path + "\\");
             Snapshot(path, lines);
         } else {
-            lines.push_back(path + " " + std::to_string(ReadAll(path).size()) + " " +
-                            std::to_string(std::hash<std::string>()(ReadAll(path))));
+            lines.push_back(path + " " + std::to_string(ReadFileText(path).size()) + " " +
+                            std::to_string(std::hash<std::string>()(ReadFileText(path))));
         }
     } while (FindNextFileA(hFind, &data));
     FindClose(hFind);
@@ -244,7 +198,7 @@ TEST_F(Uninstall, RemovesWhatWasInstalledAndKeepsWhatTheUserAddedOrChanged)
     // The user's own files, and an installed file changed in place (same size).
     WriteAll(dir + "\\My notes.txt", "mine");
     WriteAll(dir + "\\Docs\\Annotated.pdf", "%PDF-1.4 mine");
-    std::string tlb = ReadAll(dir + "\\Varnix.tlb");
+    std::string tlb = ReadFileText(dir + "\\Varnix.tlb");
     ASSERT_GT(tlb.size(), 8u);
     tlb.replace(tlb.size() - 4, 4, "EDIT");
     WriteAll(dir + "\\Varnix.tlb", tlb);
@@ -267,9 +221,9 @@ TEST_F(Uninstall, RemovesWhatWasInstalledAndKeepsWhatTheUserAddedOrChanged)
             EXPECT_FALSE(Exists(dir + "\\" + pszName)) << pszName << " is still there";
         }
     }
-    EXPECT_EQ(tlb, ReadAll(dir + "\\Varnix.tlb")) << "the changed file is kept as the user left it";
-    EXPECT_EQ("mine", ReadAll(dir + "\\My notes.txt"));
-    EXPECT_EQ("%PDF-1.4 mine", ReadAll(dir + "\\Docs\\Annotated.pdf"));
+    EXPECT_EQ(tlb, ReadFileText(dir + "\\Varnix.tlb")) << "the changed file is kept as the user left it";
+    EXPECT_EQ("mine", ReadFileText(dir + "\\My notes.txt"));
+    EXPECT_EQ("%PDF-1.4 mine", ReadFileText(dir + "\\Docs\\Annotated.pdf"));
     EXPECT_FALSE(Exists(dir + "\\ChmMacros")) << "the empty folders the installation made go";
     EXPECT_FALSE(Exists(dir + "\\5&10ChannelExamples"));
     EXPECT_FALSE(Exists(GroupDir())) << "the program group with its two shortcuts";
