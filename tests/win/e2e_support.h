@@ -5,8 +5,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
+
+#include "res/resource.h"
+#include "uidriver/UiDriver.h"
 
 namespace e2e {
 
@@ -96,5 +101,62 @@ inline std::string DesktopLink()
 {
     return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Pelorin.lnk";
 }
+
+const DWORD PAGE_MS = 30000;
+// The completion message follows the 30-second slideshow.
+const DWORD COMPLETION_MS = 90000;
+
+// One run of the setup program.
+class SetupRun {
+public:
+    explicit SetupRun(const std::string& args, const std::string& exe = uidriver::ModuleDirectory() + "Setup.exe")
+        : m_process(uidriver::Launch(exe, args))
+    {
+    }
+
+    // The page titled pszTitle; fails the test when it does not come.
+    HWND Page(const char* pszTitle, DWORD dwTimeoutMs = PAGE_MS)
+    {
+        HWND hPage = uidriver::WaitForWindow(pszTitle, dwTimeoutMs, m_process.Id(), "#32770");
+        EXPECT_TRUE(hPage != NULL) << "no page titled \"" << pszTitle << "\"";
+        if (hPage)
+            uidriver::WaitIdle(hPage);
+        return hPage;
+    }
+
+    // The untitled progress dialog.
+    HWND ProgressDialog() { return uidriver::WaitForWindow("", PAGE_MS, m_process.Id(), "#32770"); }
+
+    DWORD ExitCode(DWORD dwTimeoutMs = 90000) { return m_process.WaitExit(dwTimeoutMs); }
+    uidriver::Process& Process() { return m_process; }
+
+    // Welcome, agreement and options pages, leaving the option boxes as given.
+    void ThroughOptions(bool bApplication, bool bManuals, bool bReader)
+    {
+        uidriver::Click(Page("Welcome..."), IDOK);
+        uidriver::Click(Page("License Agreement"), IDOK);
+        HWND hOptions = Page("Select Option");
+        uidriver::SetCheck(hOptions, IDC_OPT_APPLICATION, bApplication);
+        uidriver::SetCheck(hOptions, IDC_OPT_MANUALS, bManuals);
+        uidriver::SetCheck(hOptions, IDC_OPT_READER, bReader);
+        uidriver::Click(hOptions, IDOK);
+    }
+
+    // The chooser with a typed directory, then the confirmation; returns the
+    // confirmation's text.
+    std::string ChooseAndConfirm(const std::string& directory)
+    {
+        HWND hChooser = Page("Select Installation Directory");
+        uidriver::TypeText(hChooser, IDC_DIR_EDIT, directory);
+        uidriver::Click(hChooser, IDOK);
+        HWND hConfirm = Page("Attention...");
+        std::string text = hConfirm ? uidriver::ControlText(hConfirm, IDC_TEXT) : "";
+        uidriver::Click(hConfirm, IDOK);
+        return text;
+    }
+
+private:
+    uidriver::Process m_process;
+};
 
 } // namespace e2e

@@ -21,8 +21,6 @@ namespace {
 using namespace e2e;
 using uidriver::WaitForWindow;
 
-const DWORD PAGE_MS = 30000;
-const DWORD COMPLETION_MS = 90000;
 const DWORD UNINSTALL_MS = 60000;
 const char TITLE[] = "Pelorin Uninstall";
 // The static text of a message box.
@@ -106,27 +104,11 @@ void Install(const std::string& dir)
     DeleteTree(GroupDir());
     DeleteFileA(DesktopLink().c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
-    uidriver::Process setup = uidriver::Launch(uidriver::ModuleDirectory() + "Setup.exe", "");
-    auto page = [&](const char* pszTitle, DWORD dwTimeout = PAGE_MS) {
-        HWND hPage = WaitForWindow(pszTitle, dwTimeout, setup.Id(), "#32770");
-        EXPECT_TRUE(hPage != NULL) << "no page titled " << pszTitle;
-        if (hPage)
-            uidriver::WaitIdle(hPage);
-        return hPage;
-    };
-    uidriver::Click(page("Welcome..."), IDOK);
-    uidriver::Click(page("License Agreement"), IDOK);
-    HWND hOptions = page("Select Option");
-    uidriver::SetCheck(hOptions, IDC_OPT_APPLICATION, true);
-    uidriver::SetCheck(hOptions, IDC_OPT_MANUALS, true);
-    uidriver::SetCheck(hOptions, IDC_OPT_READER, false);
-    uidriver::Click(hOptions, IDOK);
-    HWND hChooser = page("Select Installation Directory");
-    uidriver::TypeText(hChooser, IDC_DIR_EDIT, dir);
-    uidriver::Click(hChooser, IDOK);
-    uidriver::Click(page("Attention..."), IDOK);
-    uidriver::Click(page("Installation Complete...", COMPLETION_MS), IDOK);
-    EXPECT_EQ(0u, setup.WaitExit(90000));
+    SetupRun setup("");
+    setup.ThroughOptions(true, true, false);
+    setup.ChooseAndConfirm(dir);
+    uidriver::Click(setup.Page("Installation Complete...", COMPLETION_MS), IDOK);
+    EXPECT_EQ(0u, setup.ExitCode());
     WaitForWindow(PROGRAM_GROUP, 20000);
     CloseGroupWindow();
     for (const char* pszName : INSTALLED_FILES)
