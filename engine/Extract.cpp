@@ -1,6 +1,8 @@
 // Payload extraction: every archive entry inflated in one call into one growing block
 // and written with one write call, one progress tick per file.
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 
 #include <zlib.h>
 
@@ -65,8 +67,8 @@ void FetchSystemDirectory(char (&szDir)[PATH_BUFFER_SIZE])
         szDir[0] = '\0';
 }
 
-// Whatever stands at the destination goes first, read-only or not. Nothing there is the
-// usual case and costs one call.
+// Clears the way for a file whose creation found something at the path: a read-only file
+// loses the attribute, then whatever it is gets deleted. Failures show at the open after.
 void MakeRoom(const char* pszPath)
 {
     DWORD dwAttributes = GetFileAttributesA(pszPath);
@@ -75,6 +77,27 @@ void MakeRoom(const char* pszPath)
     if (dwAttributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(pszPath, dwAttributes & ~FILE_ATTRIBUTE_READONLY);
     DeleteFileA(pszPath);
+}
+
+// Creates the file as a "wb" stream only when nothing stands at the path; NULL otherwise.
+// Asking for a new file answers "is anything there?" in the same call that creates it,
+// where probing first and creating after costs the file system two lookups of the name
+// (under Wine each one a read of the whole folder when the name is not there).
+FILE* CreateNewFileStream(const char* pszPath)
+{
+    HANDLE hFile = CreateFileA(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return NULL;
+    int nDescriptor = _open_osfhandle(reinterpret_cast<intptr_t>(hFile), _O_WRONLY | _O_BINARY);
+    if (nDescriptor == -1) {
+        CloseHandle(hFile);
+        return NULL;
+    }
+    FILE* pFile = _fdopen(nDescriptor, "wb");
+    if (!pFile)
+        _close(nDescriptor);
+    return pFile;
 }
 
 void MakeReadOnly(const char* pszPath)
@@ -153,8 +176,13 @@ const char* CSetupWnd::ExtractArchive()
         if (!JoinPath(szPath, pszDir, header.szName))
             return FormatErrorText(CREATE_ERROR_FORMAT, pszDir, header.szName);
 
-        MakeRoom(szPath);
-        CFileStream file(szPath, "wb");
+        // Nothing at the destination is the usual case: the file is created at once.
+        // Otherwise whatever stands there goes first, read-only or not.
+        CFileStream file(CreateNewFileStream(szPath));
+        if (!file.IsOpen()) {
+            MakeRoom(szPath);
+            file.Open(szPath, "wb");
+        }
         if (!file.IsOpen())
             return FormatErrorText(CREATE_ERROR_FORMAT, szPath);
         // The file goes out in one piece: unbuffered, the one write reaches the system as

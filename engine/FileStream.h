@@ -6,11 +6,20 @@
 class CFileStream {
 public:
     CFileStream(const char* pszPath, const char* pszMode) : m_pFile(std::fopen(pszPath, pszMode)) {}
+    // Takes over a stream opened elsewhere; NULL makes a stream that is not open.
+    explicit CFileStream(FILE* pFile) : m_pFile(pFile) {}
     ~CFileStream() { Close(); }
     CFileStream(const CFileStream&) = delete;
     CFileStream& operator=(const CFileStream&) = delete;
 
     bool IsOpen() const { return m_pFile != NULL; }
+    // Opens pszPath, closing whatever the stream held before unexamined.
+    bool Open(const char* pszPath, const char* pszMode)
+    {
+        Close();
+        m_pFile = std::fopen(pszPath, pszMode);
+        return m_pFile != NULL;
+    }
     FILE* Get() const { return m_pFile; }
     // False when the stream's last bytes could not be written or the file not closed: a
     // file written through a stream counts as written only once this has succeeded. The

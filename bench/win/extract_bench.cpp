@@ -9,8 +9,9 @@
 //   inflate  one uncompress per entry into one block, nothing written;
 //   floor    the same, plus one fopen / fwrite / fclose per file, unbuffered so that
 //            the file reaches the system in one write: nothing else;
-//   probe    the floor plus the one call the engine makes per file to see whether
-//            something stands at the destination (GetFileAttributesA);
+//   probe    the floor plus a look before each file at whether something stands at
+//            the destination (GetFileAttributesA): what a second lookup of every new
+//            name costs, which the engine avoids by creating new files directly;
 //   engine   CSetupWnd::ExtractArchive with a real progress dialog, owned by a real
 //            setup window and made just before the extraction as the installation
 //            sequence makes it, receiving its tick after every file.
@@ -27,8 +28,8 @@
 //   bench_extract --lookups OUTROOT
 //
 // times instead what one file costs that the extraction has to look for and does not
-// find (GetFileAttributesA of a name that is not there, as the engine's probe before
-// every file and the creation of every file ask) in a folder of 0, 1000 and 3000 files.
+// find (GetFileAttributesA of a name that is not there, as the creation of every file
+// asks) in a folder of 0, 1000 and 3000 files.
 //
 // Output lines, for bench/run.sh:
 //   extract payload=LABEL way=engine run=1 seconds=0.512345 files=64 bytes=209715200
