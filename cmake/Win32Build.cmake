@@ -17,9 +17,13 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # threading and unwinding code imports functions those systems lack. The test programs
 # keep what they need.
 set(SETUP_PRODUCT_DEFINITIONS _WIN32_WINNT=0x0400 WINVER=0x0400 _WIN32_IE=0x0300 __USE_MINGW_ANSI_STDIO=0)
-set(SETUP_PRODUCT_OPTIONS -fno-exceptions -fno-threadsafe-statics)
+# Its time goes to inflating (zlib, built elsewhere) and to the system's file and window
+# calls, not to its own code: that is built for size, with every unused function and
+# datum left out at the link and no unwind tables, which nothing without exceptions reads.
+set(SETUP_PRODUCT_OPTIONS -fno-exceptions -fno-threadsafe-statics -Os -ffunction-sections -fdata-sections
+    -fno-asynchronous-unwind-tables -fno-ident)
 # Windows 95 and NT 4.0 are version 4.0 of the system and of the GUI subsystem.
-set(SETUP_PRODUCT_LINK_OPTIONS
+set(SETUP_PRODUCT_LINK_OPTIONS -Wl,--gc-sections
     -Wl,--major-os-version,4,--minor-os-version,0,--major-subsystem-version,4,--minor-subsystem-version,0)
 function(setup_product_target target)
     target_compile_definitions(${target} PRIVATE ${SETUP_PRODUCT_DEFINITIONS})
@@ -27,7 +31,7 @@ function(setup_product_target target)
 endfunction()
 
 find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
-set(SETUP_SYSTEM_LIBS comctl32 ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 kernel32)
+set(SETUP_SYSTEM_LIBS comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32 kernel32)
 
 # The payload archive embedded as RT_RCDATA 127: the archive a vendor names with
 # -DSETUP_PAYLOAD=FILE, otherwise the demo payload that demo/sources.cmake builds with the
