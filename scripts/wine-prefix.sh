@@ -5,7 +5,8 @@
 # The prefix runs every program inside one 1024x768 virtual desktop, so that windows
 # get frames and captions under a bare X server and screenshots show them.
 set -euo pipefail
-prefix=$1
+# Wine refuses a relative WINEPREFIX.
+prefix=$(realpath -m "$1")
 # No Mono or Gecko prompts; no winemenubuilder, which would mirror every shortcut the
 # setup program makes into the host's own desktop menus.
 export WINEPREFIX=$prefix WINEARCH=${SETUP_WINEARCH:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
