@@ -21,8 +21,12 @@ void CSetupWnd::OnSetupFinished()
 
     if ((m_nOptions & OPTION_NEEDS_DIRECTORY) && !g_bAutorun)
         messageDlg.DoModal();
+    // The folder window works in the folder it shows. Where the shell starts a process for
+    // it, that process would otherwise inherit this one's current directory, the
+    // installation directory, and hold it for as long as the window is open: an uninstall
+    // run meanwhile could not remove the directory.
     if (m_nOptions & OPTION_NEEDS_DIRECTORY)
-        ShellExecuteA(m_hWnd, NULL, m_strGroupDir, NULL, NULL, SW_SHOWNORMAL);
+        ShellExecuteA(m_hWnd, NULL, m_strGroupDir, NULL, m_strGroupDir, SW_SHOWNORMAL);
 
     DestroyWindow();
 
