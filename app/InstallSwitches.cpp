@@ -35,7 +35,7 @@ bool StartsWithIgnoringCase(const char* pszText, const char* pszPrefix)
     return true;
 }
 
-// The first occurrence of pszSub (lower case) in pch[0..nLength), ignoring case.
+// True when pch[0..nLength) contains pszSub (given in lower case), ignoring case.
 bool ContainsIgnoringCase(const char* pch, size_t nLength, const char* pszSub)
 {
     size_t nSub = std::strlen(pszSub);
