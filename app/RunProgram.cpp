@@ -6,7 +6,7 @@
 
 // With the name given as the application, CreateProcess completes a bare name from the
 // current directory only and never searches the path.
-void RunProgramAndWait(const char* pszProgram)
+bool RunProgramAndWait(const char* pszProgram)
 {
     char szCommandLine[MAX_PATH];
     lstrcpynA(szCommandLine, pszProgram, sizeof szCommandLine);
@@ -15,8 +15,9 @@ void RunProgramAndWait(const char* pszProgram)
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
     if (!CreateProcessA(pszProgram, szCommandLine, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-        return;
+        return false;
     CHandle process(pi.hProcess);
     CHandle thread(pi.hThread);
     WaitForSingleObject(process, INFINITE);
+    return true;
 }

@@ -8,6 +8,7 @@
 #include "../ui/OptionsDlg.h"
 #include "../ui/ProgressDlg.h"
 #include "CommandLine.h"
+#include "InstallLog.h"
 #include "IsWin9x.h"
 #include "Options.h"
 #include "RunProgram.h"
@@ -58,7 +59,11 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
     CAgreementDlg agreementDlg(this);
     COptionsDlg optionsDlg(this);
     CDirectoryDlg directoryDlg(this);
-    optionsDlg.m_nOptions = OPTION_APPLICATION;
+    // The options given on the command line are where the page starts.
+    const UINT nStartOptions = m_switches.bOptionsGiven ? m_switches.nOptions : OPTION_APPLICATION;
+    optionsDlg.m_nOptions = nStartOptions;
+    optionsDlg.m_bKeepGivenOptions = m_switches.bOptionsGiven;
+    const char* pszStartDir = m_switches.bDirGiven ? m_switches.szDir : DEFAULT_INSTALL_DIR;
 
     messageDlg.m_strTitle.LoadString(IDS_TITLE_WELCOME);
     messageDlg.m_strText.LoadString(IDS_WELCOME_TEXT);
@@ -66,6 +71,7 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
     messageDlg.m_bNextBack = FALSE;
 
     BOOL bWithDirectory = FALSE;
+    BOOL bWorkStarted = FALSE;
     SequenceState state = STATE_WELCOME;
     while (state != STATE_CLOSE && state != STATE_DONE) {
         switch (state) {
@@ -86,8 +92,8 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
 
         case STATE_OPTIONS:
             if (g_bAutorun) {
-                m_nOptions = OPTION_APPLICATION;
-                optionsDlg.m_nOptions = OPTION_APPLICATION;
+                m_nOptions = static_cast<int>(nStartOptions);
+                optionsDlg.m_nOptions = nStartOptions;
                 state = STATE_DIRECTORY_ENTRY;
             } else if (WentBack(optionsDlg.DoModal())) {
                 state = STATE_AGREEMENT;
@@ -102,7 +108,7 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
                 bWithDirectory = FALSE;
                 state = STATE_WORK;
             } else {
-                directoryDlg.m_strPath = DEFAULT_INSTALL_DIR;
+                directoryDlg.m_strPath = pszStartDir;
                 state = STATE_DIRECTORY;
             }
             break;
@@ -129,6 +135,7 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
         }
 
         case STATE_WORK: {
+            bWorkStarted = TRUE;
             const char* pszError = DoInstallationWork(bWithDirectory, directoryDlg.m_strPath);
             if (pszError) {
                 messageDlg.m_strText = pszError;
@@ -155,29 +162,43 @@ void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
         }
     }
 
-    if (state == STATE_CLOSE)
+    if (state == STATE_CLOSE) {
+        if (!bWorkStarted)
+            LogStep("Ended by the user before any work");
         DestroyWindow();
+    }
+}
+
+// The step's message, logged as the failure it is.
+const char* CSetupWnd::WorkFailed(const char* pszMessage)
+{
+    LogStepFormat("Installation failed: %s", pszMessage);
+    return pszMessage;
 }
 
 // The first failing step ends the work; its message is the result.
 const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPath)
 {
     if (bWithDirectory) {
-        m_pProgressDlg = new CProgressDlg(this);
-        // A progress dialog without its window would never post the hand-over, and the
-        // disabled backdrop would stay up with no way out: the work then goes on as when
-        // no progress dialog is needed.
-        if (!m_pProgressDlg->Create(IDD_PROGRESS, this))
-            DestroyProgressDialog();
+        if (!m_switches.bSilent) {
+            m_pProgressDlg = new CProgressDlg(this);
+            // A progress dialog without its window would never post the hand-over, and the
+            // disabled backdrop would stay up with no way out: the work then goes on as
+            // when no progress dialog is needed.
+            if (!m_pProgressDlg->Create(IDD_PROGRESS, this))
+                DestroyProgressDialog();
+        }
         if (PrepareInstallDir(pszPath, m_nOptions) != 0)
-            return LoadDirectoryError();
+            return WorkFailed(LoadDirectoryError());
+        LogStepFormat("Prepared the installation directory %s", pszPath);
     }
 
     const char* pszError = NULL;
     if (m_nOptions & OPTION_APPLICATION) {
         pszError = ExtractPayload();
         if (pszError)
-            return pszError;
+            return WorkFailed(pszError);
+        LogStep("Unpacked the application's files");
     }
 
     // The redistributable installer is the one the extraction has just written into the
@@ -185,20 +206,24 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
     // setup was started, and a file of that name there is not ours to run or delete.
     if (bWithDirectory) {
         if (IsWin9x())
-            RunProgramAndWait(REDIST_INSTALLER);
-        DeleteFileA(REDIST_INSTALLER);
+            LogStep(RunProgramAndWait(REDIST_INSTALLER) ? "Ran the redistributable installer axdist.exe"
+                                                        : "The redistributable installer axdist.exe did not start");
+        if (DeleteFileA(REDIST_INSTALLER))
+            LogStep("Deleted axdist.exe");
     }
 
     if (m_nOptions & OPTION_MANUALS) {
         pszError = CopyManuals();
         if (pszError)
-            return pszError;
+            return WorkFailed(pszError);
+        LogStep("Copied the manuals");
     }
 
     if (m_nOptions & OPTION_NEEDS_DIRECTORY) {
         pszError = CreateShortcuts(pszPath, m_nOptions);
         if (pszError)
-            return pszError;
+            return WorkFailed(pszError);
+        LogStep("Created the program group, the shortcuts and the uninstall entry");
     }
 
     if (m_nOptions & OPTION_READER) {
@@ -209,10 +234,40 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
     }
 
     m_bInstallDone = TRUE;
-    // Without a progress dialog nobody else posts the hand-over.
-    if (!m_pProgressDlg)
+    // Without a progress dialog nobody else posts the hand-over; an installation without
+    // a window has none to post it to, and hands over by itself.
+    if (!m_pProgressDlg && !m_switches.bSilent)
         PostMessage(WM_SETUP_FINISHED);
     return NULL;
+}
+
+int CSetupWnd::RunSilentInstallation()
+{
+    // -autorun installs the application alone; without it the default is the options
+    // page's: the application, and the manuals when the medium has them.
+    if (m_switches.bOptionsGiven)
+        m_nOptions = m_switches.nOptions;
+    else if (g_bAutorun || !MediumFileReadable(MEDIUM_MANUAL_INDEX))
+        m_nOptions = OPTION_APPLICATION;
+    else
+        m_nOptions = OPTION_APPLICATION | OPTION_MANUALS;
+    const char* pszDir = m_switches.bDirGiven ? m_switches.szDir : DEFAULT_INSTALL_DIR;
+
+    if (DoInstallationWork((m_nOptions & OPTION_NEEDS_DIRECTORY) != 0, pszDir))
+        return SETUP_EXIT_FAILED;
+    RunReaderSetup();
+    LogStep("Installation complete");
+    return SETUP_EXIT_INSTALLED;
+}
+
+void CSetupWnd::RunReaderSetup()
+{
+    if (!(m_nOptions & OPTION_READER) || m_strReaderSetup.IsEmpty())
+        return;
+    if (RunProgramAndWait(m_strReaderSetup))
+        LogStepFormat("Ran the PDF reader's installer %s", m_strReaderSetup.GetString());
+    else
+        LogStepFormat("The PDF reader's installer %s did not start", m_strReaderSetup.GetString());
 }
 
 void CSetupWnd::DestroyProgressDialog()

@@ -37,3 +37,7 @@ void ResolveProcessSetupDirectory(const char* pszCommandLine);
 // when the directory could not be resolved into SETUP_DIR_PATH_SIZE characters or the
 // file name does not fit after it: callers then treat the file as absent.
 bool GetMediumFile(const char* pszFile, char* pszPath, size_t cchPath);
+
+// Windows only. True when the medium's file pszFile can be opened for reading: what makes
+// the options page offer the manuals and the reader's installer.
+bool MediumFileReadable(const char* pszFile);

@@ -1,6 +1,8 @@
 // The Windows half of the setup directory: the derived text made a full path.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "../framework/PathText.h"
 #include "SetupDirectory.h"
 
@@ -36,4 +38,16 @@ bool GetMediumFile(const char* pszFile, char* pszPath, size_t cchPath)
         return false;
     pszPath[0] = '\0';
     return g_szProcessSetupDir[0] != '\0' && JoinPath(pszPath, cchPath, g_szProcessSetupDir, pszFile);
+}
+
+bool MediumFileReadable(const char* pszFile)
+{
+    char szPath[SETUP_DIR_PATH_SIZE];
+    if (!GetMediumFile(pszFile, szPath, sizeof szPath))
+        return false;
+    FILE* pFile = std::fopen(szPath, "r");
+    if (!pFile)
+        return false;
+    std::fclose(pFile);
+    return true;
 }

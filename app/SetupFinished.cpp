@@ -5,6 +5,7 @@
 #include "../res/resource.h"
 #include "../ui/MessageDlg.h"
 #include "CommandLine.h"
+#include "InstallLog.h"
 #include "Options.h"
 #include "RunProgram.h"
 #include "SetupWnd.h"
@@ -30,6 +31,6 @@ void CSetupWnd::OnSetupFinished()
 
     DestroyWindow();
 
-    if ((m_nOptions & OPTION_READER) && !m_strReaderSetup.IsEmpty())
-        RunProgramAndWait(m_strReaderSetup);
+    RunReaderSetup();
+    LogStep("Installation complete");
 }

@@ -13,6 +13,7 @@ CSetupWnd::CSetupWnd()
     CoInitialize(NULL);
     m_pProgressDlg = NULL;
     m_bInstallDone = FALSE;
+    ParseInstallSwitches("", &m_switches);
 }
 
 CSetupWnd::~CSetupWnd() {}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../framework/Wnd.h"
+#include "InstallSwitches.h"
 
 class CProgressDlg;
 
@@ -26,13 +27,21 @@ public:
     CString m_strUninstallCmd;
     int m_nOptions;
     CProgressDlg* m_pProgressDlg;
+    // The command line's switches, read at start-up.
+    InstallSwitches m_switches;
 
     // Installation sequence (the first WM_TIMER) and completion hand-over.
     void RunSequence(UINT_PTR nIDEvent);
     void OnSetupFinished();
+    // The whole of an installation under -silent, without a window: the work with the
+    // switches' choices, then the reader's installer. Returns the process exit code.
+    int RunSilentInstallation();
+    // The reader's installer at the very end, waited for.
+    void RunReaderSetup();
     // The work of an installation, in order; null when every step succeeded, otherwise
     // the failing step's message.
     const char* DoInstallationWork(BOOL bWithDirectory, const char* pszPath);
+    const char* WorkFailed(const char* pszMessage);
     void DestroyProgressDialog();
 
     // Installation engine.

@@ -1,4 +1,4 @@
-set(APP_PORTABLE_SOURCES app/SetupDirectory.cpp)
+set(APP_PORTABLE_SOURCES app/SetupDirectory.cpp app/InstallSwitches.cpp app/InstallLog.cpp)
 # The application object and the entry point go into Setup.exe only (APP_MAIN_SOURCES).
 set(APP_WIN32_SOURCES
     app/SetupWnd.cpp
@@ -8,5 +8,6 @@ set(APP_WIN32_SOURCES
     app/SetupFinished.cpp
     app/SetupDirectoryResolve.cpp
     app/RunProgram.cpp
-    app/CommandLine.cpp)
+    app/CommandLine.cpp
+    app/InstallLogStep.cpp)
 set(APP_MAIN_SOURCES app/SetupApp.cpp framework/WinMain.cpp)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "InstallDirText.h"
 #include "InstallLayout.h"
 
 // The message buffer of the extraction and the manual copy. It holds the longest message
@@ -13,15 +14,6 @@ extern char g_szErrorText[ERROR_TEXT_SIZE];
 
 // Name of the Start-menu program group, of the uninstall subkey and its DisplayName.
 extern const char* const g_pszGroupName;
-
-// Paths of the installation live in buffers of this size; shell paths in MAX_PATH (260).
-const size_t PATH_BUFFER_SIZE = 256;
-
-// The longest installation directory (full path with its trailing backslash) whose derived
-// paths all fit PATH_BUFFER_SIZE: the examples subdirectory is the longest suffix.
-const size_t MAX_INSTALL_DIR_LENGTH = PATH_BUFFER_SIZE - sizeof EXAMPLES_SUBDIR;
-static_assert(sizeof EXAMPLES_SUBDIR >= sizeof MACROS_SUBDIR && sizeof EXAMPLES_SUBDIR >= sizeof DOCS_SUBDIR,
-              "MAX_INSTALL_DIR_LENGTH leaves room for the longest subdirectory");
 
 // Creates or replaces the shortcut file pszLink pointing at pszTarget, started in
 // pszWorkDir. A shortcut that cannot be made is passed over silently.

@@ -1,7 +1,5 @@
 #include "OptionsDlg.h"
 
-#include <cstdio>
-
 #include "../app/Options.h"
 #include "../app/SetupDirectory.h"
 #include "../framework/WinApp.h"
@@ -10,19 +8,6 @@
 
 namespace {
 
-// A file on the medium counts as there when it can be opened for reading.
-bool MediumFileReadable(const char* pszFile)
-{
-    char szPath[SETUP_DIR_PATH_SIZE];
-    if (!GetMediumFile(pszFile, szPath, sizeof szPath))
-        return false;
-    FILE* pFile = std::fopen(szPath, "r");
-    if (!pFile)
-        return false;
-    std::fclose(pFile);
-    return true;
-}
-
 UINT CheckFor(UINT nOptions, UINT nBit)
 {
     return (nOptions & nBit) ? BST_CHECKED : BST_UNCHECKED;
@@ -30,14 +15,17 @@ UINT CheckFor(UINT nOptions, UINT nBit)
 
 } // namespace
 
-COptionsDlg::COptionsDlg(CWnd* pParentWnd) : CDialog(IDD_OPTIONS, pParentWnd), m_nOptions(0) {}
+COptionsDlg::COptionsDlg(CWnd* pParentWnd)
+    : CDialog(IDD_OPTIONS, pParentWnd), m_nOptions(0), m_bKeepGivenOptions(FALSE)
+{
+}
 
 COptionsDlg::~COptionsDlg() {}
 
 BOOL COptionsDlg::OnInitDialog()
 {
     BOOL bManuals = MediumFileReadable(MEDIUM_MANUAL_INDEX);
-    if (bManuals)
+    if (bManuals && !m_bKeepGivenOptions)
         m_nOptions |= OPTION_MANUALS;
     BOOL bReader = MediumFileReadable(MEDIUM_READER_SETUP);
 

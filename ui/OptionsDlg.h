@@ -13,6 +13,9 @@ public:
     // The option bits (OPTION_APPLICATION, OPTION_MANUALS, OPTION_READER): set the boxes
     // when the page opens, and replaced by the ticked boxes when it is accepted.
     UINT m_nOptions;
+    // TRUE when m_nOptions is the command line's choice: the manuals are then not ticked
+    // for being on the medium.
+    BOOL m_bKeepGivenOptions;
 
 protected:
     BOOL OnInitDialog() override;

@@ -601,6 +601,183 @@ TEST_F(Installation, StartedByARelativePathItFindsItsMedium)
     EXPECT_TRUE(Exists(WindowsDirectory() + "\\acroread-ran.log")) << "the reader's installer was not found";
 }
 
+// --- Unattended installations ----------------------------------------------------
+
+struct WindowSearch {
+    DWORD pid;
+    bool bFound;
+};
+
+BOOL CALLBACK NoteVisibleWindow(HWND hWnd, LPARAM lParam)
+{
+    WindowSearch* pSearch = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == pSearch->pid && IsWindowVisible(hWnd))
+        pSearch->bFound = true;
+    return TRUE;
+}
+
+// Waits for the setup program's end and tells whether any window of it became visible
+// meanwhile; the exit code in *pdwExitCode (STILL_ACTIVE when it did not end in time).
+bool ShowedAWindowUntilExit(SetupRun& setup, DWORD* pdwExitCode, DWORD dwTimeoutMs = 120000)
+{
+    WindowSearch search = {setup.Process().Id(), false};
+    for (DWORD waited = 0; waited < dwTimeoutMs; waited += 20) {
+        EnumWindows(NoteVisibleWindow, reinterpret_cast<LPARAM>(&search));
+        if (WaitForSingleObject(setup.Process().Handle(), 20) != WAIT_TIMEOUT)
+            break;
+    }
+    *pdwExitCode = setup.ExitCode(0);
+    return search.bFound;
+}
+
+// The log's lines without their time stamps, after checking that each has one.
+std::vector<std::string> LogLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::string text = ReadFileText(path);
+    size_t nAt = 0;
+    size_t nEnd;
+    while ((nEnd = text.find("\r\n", nAt)) != std::string::npos) {
+        std::string line = text.substr(nAt, nEnd - nAt);
+        nAt = nEnd + 2;
+        // "2026-12-09 05:43:08 text"
+        bool bStamped = line.size() > 20 && line[4] == '-' && line[7] == '-' && line[10] == ' ' && line[13] == ':' &&
+                        line[16] == ':' && line[19] == ' ';
+        EXPECT_TRUE(bStamped) << "a line without its time stamp: " << line;
+        lines.push_back(bStamped ? line.substr(20) : line);
+    }
+    EXPECT_EQ(text.size(), nAt) << "the log ends with an unfinished line";
+    return lines;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line)
+{
+    for (const std::string& candidate : lines) {
+        if (candidate == line)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(Installation, SilentInstallationDoesTheWholeWorkWithoutAWindow)
+{
+    // A directory with a space, and a log that already holds an earlier run.
+    const std::string dir = "C:\\E2E\\Silent Path";
+    const std::string log = "C:\\E2E\\silent.log";
+    DeleteTree(dir);
+    CreateDirectoryA("C:\\E2E", NULL);
+    FILE* pFile = std::fopen(log.c_str(), "wb");
+    ASSERT_TRUE(pFile);
+    std::fputs("2026-01-01 00:00:00 an earlier run\r\n", pFile);
+    std::fclose(pFile);
+
+    DWORD dwExit = 0;
+    {
+        // Without -options=: the application, and the manuals that the medium has.
+        SetupRun setup("-silent -dir=\"" + dir + "\" -log=\"" + log + "\"");
+        EXPECT_FALSE(ShowedAWindowUntilExit(setup, &dwExit)) << "no backdrop, page, progress or message";
+    }
+    EXPECT_EQ(0u, dwExit);
+
+    for (const char* name : {"Varnix.exe", "Varnix.tlb", "Varnix.hlp", "BraxAbs.dll", "TimingJitter1.bxd"})
+        EXPECT_TRUE(Exists(dir + "\\" + name)) << name;
+    EXPECT_TRUE(Exists(dir + "\\ChmMacros"));
+    EXPECT_TRUE(Exists(dir + "\\5&10ChannelExamples"));
+    EXPECT_FALSE(Exists(dir + "\\Axdist.exe"));
+    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf")) << "the medium is found beside the program, not in -dir=";
+    EXPECT_TRUE(Exists(SystemDirectory() + "\\BraxDel.dll"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+    std::string value;
+    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
+    EXPECT_EQ(PROGRAM_GROUP, value);
+    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
+    EXPECT_EQ(ExpectedUninstallCommand(dir), value);
+    EXPECT_FALSE(Exists(WindowsDirectory() + "\\acroread-ran.log")) << "the reader was not asked for";
+    EXPECT_EQ(NULL, FindWindowA(NULL, PROGRAM_GROUP)) << "no folder is opened";
+
+    std::vector<std::string> lines = LogLines(log);
+    ASSERT_GE(lines.size(), 9u);
+    EXPECT_EQ("an earlier run", lines[0]) << "the log is appended to";
+    EXPECT_EQ("Pelorin Setup started", lines[1]);
+    EXPECT_EQ("Prepared the installation directory " + dir, lines[3]);
+    EXPECT_EQ("Unpacked the application's files", lines[4]);
+    EXPECT_EQ("Deleted axdist.exe", lines[5]);
+    EXPECT_EQ("Copied the manuals", lines[6]);
+    EXPECT_EQ("Created the program group, the shortcuts and the uninstall entry", lines[7]);
+    EXPECT_EQ("Installation complete", lines[8]);
+    EXPECT_EQ("Setup ended with exit code 0", lines.back());
+
+    // The reader alone: no directory, its installer run and waited for.
+    {
+        SetupRun setup("-options=READER -silent");
+        EXPECT_FALSE(ShowedAWindowUntilExit(setup, &dwExit));
+    }
+    EXPECT_EQ(0u, dwExit);
+    EXPECT_TRUE(Exists(WindowsDirectory() + "\\acroread-ran.log")) << "the reader's installer was not run";
+}
+
+TEST_F(Installation, SilentInstallationReportsFailuresAndRefusals)
+{
+    CreateDirectoryA("C:\\E2E", NULL);
+    // A file in the way of the directory.
+    FILE* pFile = std::fopen("C:\\E2E\\SilentBlocked", "wb");
+    ASSERT_TRUE(pFile);
+    std::fclose(pFile);
+    const std::string log = "C:\\E2E\\silent-failures.log";
+    DeleteFileA(log.c_str());
+    CString strError;
+    ASSERT_TRUE(strError.LoadString(IDS_ERR_CREATE_DIR));
+
+    DWORD dwExit = 0;
+    {
+        SetupRun setup("-silent -dir=C:\\E2E\\SilentBlocked\\Sub -log=" + log);
+        EXPECT_FALSE(ShowedAWindowUntilExit(setup, &dwExit)) << "the failure is not shown";
+    }
+    EXPECT_EQ(2u, dwExit);
+    EXPECT_FALSE(Exists(GroupDir()));
+    std::string value;
+    EXPECT_FALSE(ReadUninstallValue("DisplayName", &value));
+    std::vector<std::string> lines = LogLines(log);
+    EXPECT_TRUE(HasLine(lines, std::string("Installation failed: ") + strError.GetString()));
+    EXPECT_EQ("Setup ended with exit code 2", lines.empty() ? "" : lines.back());
+
+    // A switch that cannot be understood: nothing is done, and the log says why.
+    {
+        SetupRun setup("-silent -options=app,tools -log=" + log);
+        EXPECT_FALSE(ShowedAWindowUntilExit(setup, &dwExit));
+    }
+    EXPECT_EQ(3u, dwExit);
+    lines = LogLines(log);
+    EXPECT_TRUE(HasLine(lines, "Refused: The switch -options= cannot be used. \"tools\" is not one of app, manuals, reader."));
+    EXPECT_EQ("Setup ended with exit code 3", lines.empty() ? "" : lines.back());
+    EXPECT_FALSE(Exists("C:\\Pelorin"));
+
+    // A log that cannot be written is a refusal too: a script asked for it.
+    {
+        SetupRun setup("-silent -log=C:\\NoSuchFolder\\setup.log");
+        EXPECT_FALSE(ShowedAWindowUntilExit(setup, &dwExit));
+    }
+    EXPECT_EQ(3u, dwExit);
+
+    // Without -silent the refusal is shown in a message box, and no page follows.
+    {
+        SetupRun setup("-dir=Pelorin");
+        HWND hBox = setup.Page("Setup");
+        ASSERT_TRUE(hBox);
+        EXPECT_EQ("The switch -dir= cannot be used. The installation directory must be a full path beginning with a "
+                  "drive, such as C:\\Pelorin.",
+                  ControlText(hBox, 0xFFFF));
+        uidriver::Click(hBox, IDOK);
+        EXPECT_EQ(3u, setup.ExitCode(20000));
+    }
+    EXPECT_FALSE(Exists(GroupDir()));
+    DeleteFileA("C:\\E2E\\SilentBlocked");
+}
+
 // --- 64-bit Windows ------------------------------------------------------------------
 
 // Run in a 64-bit prefix (ctest's e2e_wow64), where this 32-bit test and Setup.exe run

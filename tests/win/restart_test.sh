@@ -74,6 +74,26 @@ expect_not "no error message in autorun mode" "page Installation Error!!!"
 expect "the shell is terminated" "shell exit 1"
 expect_not "the restart ends the driver" "driver survived"
 
+# -silent -restart: the installation runs without any page, and Windows restarts at its end.
+rm -rf "$prefix/drive_c/RestartSilent"
+run silent-restart silent "$setup" '-silent -restart -dir=C:\RestartSilent'
+expect_not "a silent installation shows no page" "page .*"
+expect_not "a silent installation shows no first page" "first page [^n].*"
+expect "the shell is terminated" "shell exit 1"
+expect_not "the restart ends the driver" "driver survived"
+if [[ -f "$prefix/drive_c/RestartSilent/Varnix.exe" ]]; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+    echo "FAILED: the silent installation wrote the application"
+fi
+
+# A switch that cannot be understood does nothing at all: exit code 3, and no restart.
+run silent-refused silent "$setup" '-silent -restart -options=everything'
+expect "the refusal's exit code" "setup exit 3"
+expect "the shell is left alone" "shell alive"
+expect "no restart" "driver survived"
+
 # -restart alone, in any case: the user cancels on the welcome, Windows restarts all the same.
 run restart-cancel cancel "$setup" "-ReStart"
 expect "-restart shows the welcome first" "first page Welcome\.\.\."

@@ -6,6 +6,7 @@
 //   autorun-install  the first page must be the chooser: install to INSTALL_DIR
 //   cancel           Cancel on the first page
 //   first-page       report the first page, then end the setup program
+//   silent           no page is expected: wait for the setup program's end
 // Every scenario starts a stand-in shell (explorer_standin.exe copied as explorer.exe)
 // and reports its exit code when something ends it.
 #include <windows.h>
