@@ -92,7 +92,8 @@ target_link_options(Setup PRIVATE -s ${SETUP_PRODUCT_LINK_OPTIONS})
 
 # bin/Setup.exe: the stub with the payload written in by the tool.
 set(SETUP_EXE ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Setup.exe)
-if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL} AND SETUP_PAYLOAD_FILE)
+set(SETUP_EXE_OUTPUTS)
+if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}" AND SETUP_PAYLOAD_FILE)
     set(setup_payload_depends ${SETUP_PAYLOAD_FILE})
     if(SETUP_PAYLOAD_FILE STREQUAL DEMO_PAYLOAD)
         list(APPEND setup_payload_depends demo_payload)
@@ -102,6 +103,14 @@ if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL} AND SETUP_PAYLOAD_FILE)
                 --output ${SETUP_EXE}
         DEPENDS Setup ${SETUP_PAYLOAD_TOOL} ${setup_payload_depends}
         COMMENT "Writing the payload into Setup.exe" VERBATIM)
+    # A vendor's names and version, for the version resource's test (resources_test).
+    add_custom_command(OUTPUT ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/VendorSetup.exe
+        COMMAND ${SETUP_PAYLOAD_TOOL} setup --stub $<TARGET_FILE:Setup> --archive ${SETUP_PAYLOAD_FILE}
+                --output ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/VendorSetup.exe --product-version 3.2.1
+                --company "Vendor Ltd" --product Widget
+        DEPENDS Setup ${SETUP_PAYLOAD_TOOL} ${setup_payload_depends}
+        COMMENT "Writing a vendor's Setup.exe" VERBATIM)
+    list(APPEND SETUP_EXE_OUTPUTS ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/VendorSetup.exe)
     # The archive inside the built Setup.exe is the one chosen, whole and sound.
     add_test(NAME payload_embedded
         COMMAND ${CMAKE_COMMAND} -DTOOL=${SETUP_PAYLOAD_TOOL} -DSETUP_EXE=${SETUP_EXE}
@@ -123,7 +132,7 @@ else()
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Setup> ${SETUP_EXE}
         DEPENDS Setup VERBATIM)
 endif()
-add_custom_target(setup_exe ALL DEPENDS ${SETUP_EXE})
+add_custom_target(setup_exe ALL DEPENDS ${SETUP_EXE} ${SETUP_EXE_OUTPUTS})
 
 # The import gate: Setup.exe imports only functions that Windows 95 OSR2 and NT 4.0 have,
 # its headers name version 4.0, and its manifest asks for administrator rights. Tests

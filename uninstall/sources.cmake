@@ -23,7 +23,7 @@ target_link_options(BraxDel PRIVATE -s -Wl,--kill-at ${SETUP_PRODUCT_LINK_OPTION
 
 # The demo payload's files (the library itself is the system-directory entry, which the
 # list leaves out) and the demo medium's manuals.
-if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL})
+if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")
     set(list_inputs ${DEMO_FILES})
     list(REMOVE_ITEM list_inputs ${UNINSTALL_LIBRARY})
     add_custom_command(OUTPUT ${UNINSTALL_LIBRARY}

@@ -643,7 +643,8 @@ TEST_F(PayloadToolTest, SignedSetupVerifiesAndAChangedPayloadByteBreaksTheSignat
     ASSERT_EQ(0, openssl.nExit) << openssl.output;
 
     ToolRun setup = RunTool({"setup", "--stub", P("stub/Stub.exe"), "-m", manifest, "-o", P("Setup.exe"), "--sign",
-                             P("vendor.p12"), "--password-file", P("pass.txt"), "--product-version", "2.1.0"});
+                             P("vendor.p12"), "--password-file", P("pass.txt"), "--product-version", "2.1.0",
+                             "--company", "Caf\xC3\xA9 \xF0\x9F\x8E\xB5 GmbH"});
     ASSERT_EQ(0, setup.nExit) << setup.output;
     EXPECT_NE(std::string::npos, setup.output.find("signed")) << setup.output;
     ToolRun verify = RunCommand("osslsigncode verify -CAfile " + ShellQuote(P("cert.pem")) + " -in " +
@@ -665,8 +666,9 @@ TEST_F(PayloadToolTest, SignedSetupVerifiesAndAChangedPayloadByteBreaksTheSignat
 
     // The vendor's version is what the version resource says.
     std::string version = Resource(ReadFile(m_dir / "Setup.exe"), PE_RT_VERSION, 1);
-    std::u16string text = u"2.1.0.0";
-    EXPECT_NE(std::string::npos, version.find(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
+    for (std::u16string text : {std::u16string(u"2.1.0.0"), std::u16string(u"Caf\u00E9 \U0001F3B5 GmbH")})
+        EXPECT_NE(std::string::npos,
+                  version.find(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
     EXPECT_NE(std::string::npos, version.find(std::string("\x01\x00\x02\x00\x00\x00\x00\x00", 8)))
         << "the fixed part's file version 2.1.0.0";
 
