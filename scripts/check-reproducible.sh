@@ -3,7 +3,8 @@
 # BraxDel.dll) twice from this source tree, in two different folders with a different
 # number of jobs, and compares them; then writes a vendor's Setup.exe twice with the
 # payload tool, from two copies of the same files written to disk in opposite orders,
-# with a different -j, at different times, and compares those.
+# with a different -j, at different times, signed with the same SOURCE_DATE_EPOCH, and
+# compares those.
 #
 #   scripts/check-reproducible.sh --tool PAYLOAD [--work DIR]
 #
@@ -79,10 +80,17 @@ make_files() {  # make_files DIR ORDER...
 make_files "$work/one" app lib readme data macro index guide
 make_files "$work/elsewhere/two" guide index macro data readme lib app
 
+# Signed as well: with SOURCE_DATE_EPOCH the signature repeats too.
+mkdir -p "$work/cert"
+echo "reproducible" >"$work/cert/pass"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/cert/key.pem" -out "$work/cert/cert.pem" -days 30 \
+    -subj "/CN=Reproducible Vendor" >/dev/null 2>&1
+openssl pkcs12 -export -inkey "$work/cert/key.pem" -in "$work/cert/cert.pem" -out "$work/cert/vendor.p12" \
+    -passout file:"$work/cert/pass"
 write_setup() {  # write_setup DIR STUBS JOBS
     SOURCE_DATE_EPOCH=1700000000 "$tool" setup --stub "$2/stub/Setup.exe" --uninstaller "$2/stub/BraxDel.dll" \
         --folder "$1/files" --docs "$1/docs" --product-version 3.2.1 --company "Vendor Ltd" --product Widget \
-        -j "$3" --output "$1/Setup.exe" >/dev/null
+        --sign "$work/cert/vendor.p12" --password-file "$work/cert/pass" -j "$3" --output "$1/Setup.exe" >/dev/null
 }
 echo "== Writing a vendor's Setup.exe twice"
 write_setup "$work/one" "$work/a" 1
