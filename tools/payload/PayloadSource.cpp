@@ -162,7 +162,7 @@ void ScanOneFolder(const fs::path& folder, uint32_t dwDestination, bool bTopLeve
     for (; it != end; it.increment(ec)) {
         const fs::path& path = it->path();
         struct stat st;
-        if (stat(path.c_str(), &st) != 0) {
+        if (stat(path.string().c_str(), &st) != 0) {
             errors.push_back(path.string() + ": " + std::strerror(errno));
             continue;
         }

@@ -1,5 +1,6 @@
 #include "Signer.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -12,18 +13,46 @@
 
 namespace {
 
+#ifdef _WIN32
+// The C run time joins the arguments with spaces as they stand: each is quoted here the
+// way the started program's start-up code splits its command line again.
+std::string QuoteArgument(const std::string& arg)
+{
+    std::string quoted = "\"";
+    size_t nBackslashes = 0;
+    for (char ch : arg) {
+        if (ch == '\\') {
+            ++nBackslashes;
+            continue;
+        }
+        quoted.append(ch == '"' ? nBackslashes * 2 + 1 : nBackslashes, '\\');
+        nBackslashes = 0;
+        quoted += ch;
+    }
+    quoted.append(nBackslashes * 2, '\\');
+    return quoted + "\"";
+}
+#endif
+
 // Runs a program found on PATH with the given arguments and waits for it; its exit
 // status, or -1 when it could not be started.
 int RunProgram(const std::vector<std::string>& args)
 {
+#ifdef _WIN32
+    std::vector<std::string> quoted;
+    for (const std::string& arg : args)
+        quoted.push_back(QuoteArgument(arg));
+    std::vector<const char*> argv;
+    for (const std::string& arg : quoted)
+        argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    intptr_t status = _spawnvp(_P_WAIT, args[0].c_str(), argv.data());
+    return status < 0 ? -1 : static_cast<int>(status);
+#else
     std::vector<const char*> argv;
     for (const std::string& arg : args)
         argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-#ifdef _WIN32
-    intptr_t status = _spawnvp(_P_WAIT, argv[0], argv.data());
-    return status < 0 ? -1 : static_cast<int>(status);
-#else
     pid_t child = fork();
     if (child < 0)
         return -1;
