@@ -97,7 +97,9 @@ Commands:
           The result is the same byte for byte for the same stub, files and
           options, whatever the machine, folder, file order on disk, time or
           -j; a signature without --timestamp takes its time from
-          SOURCE_DATE_EPOCH when that is set.
+          SOURCE_DATE_EPOCH when that is set. (The Windows build of this tool
+          compresses with zlib: its results repeat too, but differ from the
+          Linux build's.)
   uninstaller --uninstaller BRAXDEL.DLL (--manifest FILE | --folder DIR)
           [--docs DIR] --output FILE [--codepage N]
           Writes only the uninstaller with its installation list, as setup
