@@ -22,9 +22,14 @@ set(SETUP_PRODUCT_DEFINITIONS _WIN32_WINNT=0x0400 WINVER=0x0400 _WIN32_IE=0x0300
 # datum left out at the link and no unwind tables, which nothing without exceptions reads.
 set(SETUP_PRODUCT_OPTIONS -fno-exceptions -fno-threadsafe-statics -Os -ffunction-sections -fdata-sections
     -fno-asynchronous-unwind-tables -fno-ident)
+# The same sources give the same bytes on any machine and in any folder: no build paths
+# (assertions and __FILE__ name the sources relative to the tree) and, below, no link time.
+list(APPEND SETUP_PRODUCT_OPTIONS -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
+     -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 # Windows 95 and NT 4.0 are version 4.0 of the system and of the GUI subsystem.
 set(SETUP_PRODUCT_LINK_OPTIONS -Wl,--gc-sections
-    -Wl,--major-os-version,4,--minor-os-version,0,--major-subsystem-version,4,--minor-subsystem-version,0)
+    -Wl,--major-os-version,4,--minor-os-version,0,--major-subsystem-version,4,--minor-subsystem-version,0
+    -Wl,--no-insert-timestamp)
 function(setup_product_target target)
     target_compile_definitions(${target} PRIVATE ${SETUP_PRODUCT_DEFINITIONS})
     target_compile_options(${target} PRIVATE ${SETUP_PRODUCT_OPTIONS})
@@ -33,12 +38,17 @@ endfunction()
 find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
 set(SETUP_SYSTEM_LIBS comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32 kernel32)
 
-# The payload archive embedded as RT_RCDATA 127: the archive a vendor names with
-# -DSETUP_PAYLOAD=FILE, otherwise the demo payload that demo/sources.cmake builds with the
-# host payload tool (from SETUP_HOST_TOOLS, which scripts/build.sh passes). Without that
-# tool, the archive holding only the end record. demo/sources.cmake also lays out the demo
-# medium (Docs\, AcroRead\Setup.exe) beside Setup.exe.
-set(SETUP_PAYLOAD "" CACHE FILEPATH "Payload archive embedded in Setup.exe (empty: the demo payload)")
+# The programs built once: the Setup.exe stub (no payload) and the uninstaller stub (an
+# empty installation list), in stub/. The payload tool writes a payload into a copy of the
+# Setup.exe stub, and a list into a copy of the uninstaller, by rewriting their resource
+# sections; that is the one way a payload gets into Setup.exe, here as for a vendor
+# (scripts/make-setup.sh, "payload setup").
+set(SETUP_STUB_DIR ${CMAKE_BINARY_DIR}/stub)
+# bin/Setup.exe carries the archive a vendor names with -DSETUP_PAYLOAD=FILE, otherwise the
+# demo payload that demo/sources.cmake builds with the host payload tool (from
+# SETUP_HOST_TOOLS, which scripts/build.sh passes). demo/sources.cmake also lays out the
+# demo medium (Docs\, AcroRead\Setup.exe) beside Setup.exe.
+set(SETUP_PAYLOAD "" CACHE FILEPATH "Payload archive for bin/Setup.exe (empty: the demo payload)")
 set(SETUP_HOST_TOOLS "" CACHE PATH "Build tree of the host tools (the payload tool)")
 set(SETUP_PAYLOAD_TOOL "")
 if(SETUP_HOST_TOOLS)
@@ -51,32 +61,14 @@ if(SETUP_PAYLOAD)
 elseif(TARGET demo_payload)
     set(SETUP_PAYLOAD_FILE ${DEMO_PAYLOAD})
 else()
-    message(STATUS "No payload tool at '${SETUP_PAYLOAD_TOOL}' (set SETUP_HOST_TOOLS to the host build): "
-                   "Setup.exe embeds res/empty-payload.bin instead of the demo payload")
-    set(SETUP_PAYLOAD_FILE ${CMAKE_SOURCE_DIR}/res/empty-payload.bin)
+    set(SETUP_PAYLOAD_FILE "")
 endif()
-set(PAYLOAD_RC ${CMAKE_BINARY_DIR}/payload.rc)
-file(WRITE ${PAYLOAD_RC}.in "#include <winresrc.h>\n#include \"resource.h\"\nLANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\nIDR_PAYLOAD RCDATA \"@SETUP_PAYLOAD_FILE@\"\n")
-configure_file(${PAYLOAD_RC}.in ${PAYLOAD_RC} @ONLY)
 
 file(GLOB SETUP_ARTWORK ${CMAKE_SOURCE_DIR}/res/*.bmp ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.rc)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Setup.rc PROPERTIES OBJECT_DEPENDS "${SETUP_ARTWORK}")
-set_source_files_properties(${PAYLOAD_RC} PROPERTIES OBJECT_DEPENDS "${SETUP_PAYLOAD_FILE}")
 
 add_library(setup_resources OBJECT res/Setup.rc)
 target_include_directories(setup_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
-add_library(setup_payload OBJECT ${PAYLOAD_RC})
-target_include_directories(setup_payload PRIVATE ${CMAKE_SOURCE_DIR}/res)
-if(SETUP_PAYLOAD_FILE STREQUAL DEMO_PAYLOAD)
-    add_dependencies(setup_payload demo_payload)
-endif()
-# The archive inside the built Setup.exe is the one chosen, whole and sound.
-if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL})
-    add_test(NAME payload_embedded
-        COMMAND ${CMAKE_COMMAND} -DTOOL=${SETUP_PAYLOAD_TOOL} -DSETUP_EXE=${CMAKE_BINARY_DIR}/bin/Setup.exe
-                -DARCHIVE=${SETUP_PAYLOAD_FILE} -P ${CMAKE_SOURCE_DIR}/demo/check-embedded-payload.cmake)
-    set_tests_properties(payload_embedded PROPERTIES LABELS static)
-endif()
 
 add_library(framework STATIC ${FRAMEWORK_PORTABLE_SOURCES} ${FRAMEWORK_WIN32_SOURCES})
 target_include_directories(framework PUBLIC ${CMAKE_SOURCE_DIR})
@@ -94,14 +86,80 @@ setup_product_target(setup_core)
 
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/SetupInfo.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/Setup.manifest)
-add_executable(Setup WIN32 ${APP_MAIN_SOURCES} res/SetupInfo.rc
-    $<TARGET_OBJECTS:setup_resources> $<TARGET_OBJECTS:setup_payload>)
+add_executable(Setup WIN32 ${APP_MAIN_SOURCES} res/SetupInfo.rc $<TARGET_OBJECTS:setup_resources>)
 target_link_libraries(Setup PRIVATE setup_core)
 setup_product_target(Setup)
 # Linked by the C driver: no C++ library, and no threading library behind it. What ships
 # carries no symbols.
-set_target_properties(Setup PROPERTIES LINKER_LANGUAGE C)
+set_target_properties(Setup PROPERTIES LINKER_LANGUAGE C RUNTIME_OUTPUT_DIRECTORY ${SETUP_STUB_DIR})
 target_link_options(Setup PRIVATE -s ${SETUP_PRODUCT_LINK_OPTIONS})
+
+# bin/Setup.exe: the stub with the payload written in by the tool.
+set(SETUP_EXE ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Setup.exe)
+set(SETUP_EXE_OUTPUTS)
+if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}" AND SETUP_PAYLOAD_FILE)
+    set(setup_payload_depends ${SETUP_PAYLOAD_FILE})
+    if(SETUP_PAYLOAD_FILE STREQUAL DEMO_PAYLOAD)
+        list(APPEND setup_payload_depends demo_payload)
+    endif()
+    add_custom_command(OUTPUT ${SETUP_EXE}
+        COMMAND ${SETUP_PAYLOAD_TOOL} setup --stub $<TARGET_FILE:Setup> --archive ${SETUP_PAYLOAD_FILE}
+                --output ${SETUP_EXE}
+        DEPENDS Setup ${SETUP_PAYLOAD_TOOL} ${setup_payload_depends}
+        COMMENT "Writing the payload into Setup.exe" VERBATIM)
+    # A vendor's names and version, for the version resource's test (resources_test).
+    add_custom_command(OUTPUT ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/VendorSetup.exe
+        COMMAND ${SETUP_PAYLOAD_TOOL} setup --stub $<TARGET_FILE:Setup> --archive ${SETUP_PAYLOAD_FILE}
+                --output ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/VendorSetup.exe --product-version 3.2.1
+                --company "Vendor Ltd" --product Widget
+        DEPENDS Setup ${SETUP_PAYLOAD_TOOL} ${setup_payload_depends}
+        COMMENT "Writing a vendor's Setup.exe" VERBATIM)
+    list(APPEND SETUP_EXE_OUTPUTS ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/VendorSetup.exe)
+    # The archive inside the built Setup.exe is the one chosen, whole and sound.
+    add_test(NAME payload_embedded
+        COMMAND ${CMAKE_COMMAND} -DTOOL=${SETUP_PAYLOAD_TOOL} -DSETUP_EXE=${SETUP_EXE}
+                -DARCHIVE=${SETUP_PAYLOAD_FILE} -P ${CMAKE_SOURCE_DIR}/demo/check-embedded-payload.cmake)
+    set_tests_properties(payload_embedded PROPERTIES LABELS static)
+    # The stubs build to the same bytes in another folder with another number of jobs, and
+    # so does a vendor's Setup.exe from the same files. Two builds of the product alone,
+    # a few minutes.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        add_test(NAME reproducible_build
+            COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-reproducible.sh --tool ${SETUP_PAYLOAD_TOOL}
+                    --work ${CMAKE_BINARY_DIR}/reproducible)
+        set_tests_properties(reproducible_build PROPERTIES LABELS static TIMEOUT 1800)
+    endif()
+else()
+    message(STATUS "No payload tool at '${SETUP_PAYLOAD_TOOL}' (set SETUP_HOST_TOOLS to the host build): "
+                   "bin/Setup.exe is the stub, without a payload")
+    add_custom_command(OUTPUT ${SETUP_EXE}
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Setup> ${SETUP_EXE}
+        DEPENDS Setup VERBATIM)
+endif()
+add_custom_target(setup_exe ALL DEPENDS ${SETUP_EXE} ${SETUP_EXE_OUTPUTS})
+
+# The payload tool as a Windows console program, for vendors who build on Windows: the
+# same sources as the host tool, with zlib in place of libdeflate (see PayloadStream.cpp).
+# It is a tool, not the product: exceptions, threads and type information as it needs them.
+set(PAYLOAD_TOOL_DIR ${CMAKE_SOURCE_DIR}/tools/payload)
+add_executable(payload_windows
+    ${PAYLOAD_TOOL_DIR}/main.cpp ${PAYLOAD_TOOL_DIR}/AnsiCodePage.cpp ${PAYLOAD_TOOL_DIR}/ArchiveBuilder.cpp
+    ${PAYLOAD_TOOL_DIR}/ArchiveCheck.cpp ${PAYLOAD_TOOL_DIR}/ArchiveExtractor.cpp ${PAYLOAD_TOOL_DIR}/ArchiveFile.cpp
+    ${PAYLOAD_TOOL_DIR}/DisplayText.cpp ${PAYLOAD_TOOL_DIR}/InstallListWriter.cpp ${PAYLOAD_TOOL_DIR}/PayloadSource.cpp
+    ${PAYLOAD_TOOL_DIR}/PayloadStream.cpp ${PAYLOAD_TOOL_DIR}/PeResource.cpp ${PAYLOAD_TOOL_DIR}/PeResourceEditor.cpp
+    ${PAYLOAD_TOOL_DIR}/SetupStub.cpp ${PAYLOAD_TOOL_DIR}/Signer.cpp ${PAYLOAD_TOOL_DIR}/VersionInfo.cpp
+    ${ENGINE_PORTABLE_SOURCES})
+target_include_directories(payload_windows PRIVATE ${CMAKE_SOURCE_DIR} ${PAYLOAD_TOOL_DIR})
+target_compile_definitions(payload_windows PRIVATE PAYLOAD_DEFLATE_WITH_ZLIB)
+target_compile_options(payload_windows PRIVATE -frtti)
+target_link_libraries(payload_windows PRIVATE ${ZLIB_STATIC})
+set_target_properties(payload_windows PROPERTIES OUTPUT_NAME payload RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tool)
+if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")
+    add_test(NAME payload_tool_windows
+        COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/payload_tool_test.sh $<TARGET_FILE:payload_windows>
+                ${SETUP_PAYLOAD_TOOL} $<TARGET_FILE:Setup> ${CMAKE_BINARY_DIR}/payload-tool-test)
+    set_tests_properties(payload_tool_windows PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 300)
+endif()
 
 # The import gate: Setup.exe imports only functions that Windows 95 OSR2 and NT 4.0 have,
 # its headers name version 4.0, and its manifest asks for administrator rights. Tests
@@ -110,7 +168,7 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_imports
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pecheck/pecheck.py --manifest
-                --allow ${CMAKE_SOURCE_DIR}/tools/pecheck/imports.allow $<TARGET_FILE:Setup>)
+                --allow ${CMAKE_SOURCE_DIR}/tools/pecheck/imports.allow ${SETUP_EXE})
     add_test(NAME uninstaller_imports
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pecheck/pecheck.py
                 --allow ${CMAKE_SOURCE_DIR}/tools/pecheck/imports.allow $<TARGET_FILE:BraxDel>)
@@ -163,13 +221,13 @@ endif()
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
 foreach(source ${WIN_TEST_SOURCES})
     get_filename_component(name ${source} NAME_WE)
-    add_executable(${name} ${source} $<TARGET_OBJECTS:setup_resources> $<TARGET_OBJECTS:setup_payload>)
+    add_executable(${name} ${source} $<TARGET_OBJECTS:setup_resources>)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE setup_core gtest_main version)
     if(TARGET uidriver)
         target_link_libraries(${name} PRIVATE uidriver)
     endif()
-    add_dependencies(${name} Setup ${TEST_PROGRAMS})
+    add_dependencies(${name} setup_exe ${TEST_PROGRAMS})
     set(runner_options)
     if(name STREQUAL "engine_short_write_test")
         set(runner_options --file-size-limit 1024)

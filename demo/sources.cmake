@@ -93,10 +93,10 @@ endforeach()
 target_compile_definitions(demo_axdist PRIVATE RUN_LOG_NAME="axdist-ran.log")
 
 configure_file(${CMAKE_SOURCE_DIR}/demo/payload.manifest ${DEMO_DIR}/payload.manifest COPYONLY)
-if(SETUP_PAYLOAD_TOOL AND EXISTS ${SETUP_PAYLOAD_TOOL})
+if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")
     add_custom_command(OUTPUT ${DEMO_PAYLOAD}
         COMMAND ${SETUP_PAYLOAD_TOOL} build --manifest ${DEMO_DIR}/payload.manifest --output ${DEMO_PAYLOAD}
-        DEPENDS ${SETUP_PAYLOAD_TOOL} ${DEMO_DIR}/payload.manifest ${DEMO_FILES} ${DEMO_TARGETS} BraxDel
+        DEPENDS ${SETUP_PAYLOAD_TOOL} ${DEMO_DIR}/payload.manifest ${DEMO_FILES} ${DEMO_TARGETS} ${CMAKE_BINARY_DIR}/uninstall/BraxDel.dll
         COMMENT "Packing the demo payload" VERBATIM)
     add_custom_target(demo_payload ALL DEPENDS ${DEMO_PAYLOAD})
 else()

@@ -11,6 +11,7 @@ packages=(
     liblnk-utils imagemagick fonts-liberation
     clang libclang-rt-14-dev
     libdeflate-dev nsis
+    osslsigncode openssl fonts-wine
 )
 
 missing=()

@@ -8,10 +8,14 @@ usage() {
 Usage: scripts/make-setup.sh (--manifest FILE | --folder DIR | --archive FILE) --out DIR
                              [--docs DIR] [--reader FILE] [--level N] [-j N]
                              [--codepage N] [--own-uninstaller] [--build-dir DIR]
+                             [--product-version X.Y.Z] [--company NAME] [--product NAME]
+                             [--sign PKCS12 --password-file FILE [--timestamp URL]]
 
-Builds the Pelorin setup program, Setup.exe, with the vendor's files as its payload
+Writes the Pelorin setup program, Setup.exe, with the vendor's files as its payload
 (the archive it carries as resource RT_RCDATA 127 and unpacks when it installs), and
-lays out the distribution medium in the output folder:
+lays out the distribution medium in the output folder. It runs the payload tool's
+"setup" command on the Setup.exe stub (see "payload --help"); no compiler is involved
+once the tool and the stubs exist:
 
   DIR/Setup.exe            the setup program
   DIR/Docs/                the PDF manuals, copied by the setup program when the user
@@ -20,8 +24,8 @@ lays out the distribution medium in the output folder:
                            the user chooses it (offered only when it is there)
 
 The payload also carries the uninstaller, the project's BraxDel.dll, as the system
-directory's BraxDel.dll (replacing a file of that name in it), built with the list of
-the payload's files and of the manuals that it removes again (see README.md). With
+directory's BraxDel.dll (replacing a file of that name in it), with the list of the
+payload's files and of the manuals that it removes again written into it (see README.md). With
 --own-uninstaller the payload is packed as given, and its own System/BraxDel.dll is what
 the uninstall entry runs.
 
@@ -62,14 +66,20 @@ Options:
   --own-uninstaller the payload brings its own BraxDel.dll (entry "Remove", called by
                     Rundll32 with the quoted installation directory): the project's
                     uninstaller is not added.
+  --product-version X.Y.Z, --company NAME, --product NAME
+                    what Setup.exe's version resource says (defaults: 1.0.0,
+                    "Corvane Corporation", "Pelorin").
+  --sign PKCS12 --password-file FILE [--timestamp URL]
+                    signs Setup.exe with Authenticode (osslsigncode) after the payload
+                    is in place; the password is the file's first line.
   -j N              parallel jobs for compressing and compiling (default: processors).
-  --build-dir DIR   where the host tool and Setup.exe are built (default: build-vendor/
-                    in the source tree); kept between runs so that later runs are quick.
+  --build-dir DIR   where the payload tool and the two stubs (Setup.exe, BraxDel.dll)
+                    are built when missing (default: build-vendor/ in the source tree).
   -h, --help        this text.
 
 The first run installs missing Debian packages (scripts/install-deps.sh, needs root or
-sudo) and compiles the tool and the setup program, a few minutes; later runs repack
-and relink only.
+sudo) and compiles the tool and the stubs, a few minutes; later runs take seconds.
+The same stub, files and options give the same Setup.exe byte for byte.
 
 Examples:
   scripts/make-setup.sh --folder ~/pelorin-2.1/files --docs ~/pelorin-2.1/manuals \
@@ -86,6 +96,7 @@ die() {
 root=$(cd "$(dirname "$0")/.." && pwd)
 manifest="" folder="" archive="" out="" docs="" reader="" level=9 jobs=$(nproc) build="" codepage=1252
 own_uninstaller=0
+version_options=() sign_options=()
 while [[ $# -gt 0 ]]; do
     case $1 in
     -h | --help) usage; exit 0 ;;
@@ -98,6 +109,8 @@ while [[ $# -gt 0 ]]; do
     --level) level=${2:?--level needs a number}; shift 2 ;;
     --codepage) codepage=${2:?--codepage needs a number}; shift 2 ;;
     --own-uninstaller) own_uninstaller=1; shift ;;
+    --product-version | --company | --product) version_options+=("$1" "${2:?$1 needs a value}"); shift 2 ;;
+    --sign | --password-file | --timestamp) sign_options+=("$1" "${2:?$1 needs a value}"); shift 2 ;;
     -j) jobs=${2:?-j needs a number}; shift 2 ;;
     -j*) jobs=${1#-j}; shift ;;
     --build-dir) build=${2:?--build-dir needs a folder}; shift 2 ;;
@@ -121,63 +134,33 @@ done
 [[ -z $reader || -f $reader ]] || die "no file $reader"
 build=$(realpath -m "${build:-$root/build-vendor}")
 
-"$root/scripts/install-deps.sh"
-
-echo "== Building the payload tool in $build/host"
-cmake -S "$root" -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DSETUP_SANITIZE=OFF >/dev/null
-cmake --build "$build/host" --target payload -j "$jobs" >/dev/null
+# The tool and the two stubs are built once; every later run only writes files.
 tool="$build/host/tools/payload/payload"
-
-payload="$build/payload.bin"
-configure_win() {
+stub="$build/win/stub/Setup.exe"
+uninstaller="$build/win/stub/BraxDel.dll"
+if [[ ! -x $tool || ! -f $stub || ! -f $uninstaller ]]; then
+    "$root/scripts/install-deps.sh"
+    echo "== Building the payload tool and the Setup.exe and BraxDel.dll stubs in $build (once)"
+    cmake -S "$root" -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DSETUP_SANITIZE=OFF >/dev/null
+    cmake --build "$build/host" --target payload -j "$jobs" >/dev/null
     cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DSETUP_PAYLOAD="$payload" "$@" >/dev/null
-}
-if [[ $own_uninstaller == 1 ]]; then
-    if [[ -n $archive ]]; then
-        echo "== Verifying $archive"
-        "$tool" verify "$archive" -j "$jobs" --codepage "$codepage"
-        cp "$archive" "$payload"
-    elif [[ -n $manifest ]]; then
-        echo "== Packing the files of $manifest"
-        "$tool" build --manifest "$manifest" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
-    else
-        echo "== Packing the files of $folder"
-        "$tool" build --folder "$folder" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
-    fi
-    configure_win -USETUP_UNINSTALL_LIST
-else
-    # The uninstaller's list is made from the files as they will be installed; the
-    # payload is then packed from a manifest with the built library as System\BraxDel.dll.
-    work="$build/uninstaller"
-    rm -rf "$work"
-    mkdir -p "$work"
-    if [[ -n $archive ]]; then
-        echo "== Unpacking $archive"
-        "$tool" extract "$archive" "$work/files" --manifest "$work/archive.manifest" -j "$jobs" --codepage "$codepage" >/dev/null
-        list_source=(--manifest "$work/archive.manifest")
-    elif [[ -n $manifest ]]; then
-        list_source=(--manifest "$manifest")
-    else
-        list_source=(--folder "$folder")
-    fi
-    library="$build/win/uninstall/BraxDel.dll"
-    python3 "$root/uninstall/make-list.py" "${list_source[@]}" ${docs:+--docs "$docs"} --codepage "$codepage" \
-        --output "$work/install-list.txt" --library "$library" --payload-manifest "$work/payload.manifest"
-    echo "== Building the uninstaller BraxDel.dll in $build/win"
-    configure_win -DSETUP_UNINSTALL_LIST="$work/install-list.txt"
-    cmake --build "$build/win" --target BraxDel -j "$jobs" >/dev/null
-    echo "== Packing the payload with the uninstaller"
-    "$tool" build --manifest "$work/payload.manifest" --output "$payload" --level "$level" -j "$jobs" --codepage "$codepage"
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build/win" --target Setup BraxDel -j "$jobs" >/dev/null
 fi
 
-echo "== Building Setup.exe in $build/win"
-cmake --build "$build/win" --target Setup -j "$jobs" >/dev/null
-"$tool" verify "$build/win/bin/Setup.exe" --codepage "$codepage" >/dev/null || die "the built Setup.exe does not carry a sound payload"
+mkdir -p "$out"
+setup_args=(setup --stub "$stub" --output "$out/Setup.exe" --level "$level" -j "$jobs" --codepage "$codepage")
+[[ -n $manifest ]] && setup_args+=(--manifest "$manifest")
+[[ -n $folder ]] && setup_args+=(--folder "$folder")
+[[ -n $archive ]] && setup_args+=(--archive "$archive")
+if [[ $own_uninstaller == 0 ]]; then
+    setup_args+=(--uninstaller "$uninstaller")
+    [[ -n $docs ]] && setup_args+=(--docs "$docs")
+fi
+echo "== Writing $out/Setup.exe"
+"$tool" "${setup_args[@]}" "${version_options[@]}" "${sign_options[@]}"
 
 echo "== Laying out the medium in $out"
-mkdir -p "$out"
-cp "$build/win/bin/Setup.exe" "$out/Setup.exe"
 rm -rf "$out/Docs" "$out/AcroRead"
 if [[ -n $docs ]]; then
     mkdir -p "$out/Docs"

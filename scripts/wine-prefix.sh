@@ -21,6 +21,14 @@ if [[ ! -f "$prefix/system.reg" ]]; then
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" /d "Liberation Serif" /f >/dev/null 2>&1
     wineserver -w
 fi
+# Wine draws the caption buttons with the Marlett font (Debian's fonts-wine); without it
+# they show letters. This Wine does not take it from its own data folder, so the prefix
+# gets a copy among its fonts.
+fonts=$prefix/drive_c/windows/Fonts
+if [[ -f /usr/share/wine/fonts/marlett.ttf && ! -f $fonts/marlett.ttf ]]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+fi
 # Wine's long-lived helper processes inherit the output of whoever starts them first:
 # start them here, detached, so that no test runner waits on their pipes.
 wineserver -p >/dev/null 2>&1 </dev/null

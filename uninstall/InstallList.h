@@ -1,4 +1,4 @@
-// The installation list BraxDel.dll carries (written at build time by make-list.py): one
+// The installation list BraxDel.dll carries (written into it by the payload tool): one
 // text line per payload file and per manual, with the size and CRC-32 of the bytes the
 // setup program wrote. No windows.h: the host tests read lists with it too.
 //

@@ -98,6 +98,9 @@ inline std::vector<uint8_t> MakeSyntheticPe(const std::vector<SyntheticResource>
     PutU16(image, nPe + 20, static_cast<uint16_t>(nOptionalSize));
     PutU16(image, nPe + 22, 0x0102);
     PutU16(image, nOptional, 0x10B);  // PE32
+    PutU32(image, nOptional + 32, 0x1000);  // section alignment
+    PutU32(image, nOptional + 36, 0x200);   // file alignment
+    PutU32(image, nOptional + 56, static_cast<uint32_t>(SECTION_RVA + ((rsrc.size() + 0xFFF) & ~static_cast<size_t>(0xFFF))));
     PutU32(image, nOptional + 92, 16);
     PutU32(image, nOptional + 96 + 2 * 8, SECTION_RVA);
     PutU32(image, nOptional + 96 + 2 * 8 + 4, static_cast<uint32_t>(rsrc.size()));

@@ -4,11 +4,14 @@
 // lookup that finds the archive inside Setup.exe). Besides the sanitizers' own checks it
 // asserts the reader's promises: entries and streams lie inside the buffer, back to back.
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "ArchiveCheck.h"
 #include "PeResource.h"
+#include "PeResourceEditor.h"
 #include "engine/PayloadReader.h"
 
 namespace {
@@ -46,6 +49,32 @@ void CheckReaderPromises(const uint8_t* pData, size_t nSize)
     Require(PayloadChainIsWhole(pData, nSize) == (status == PAYLOAD_READ_END && bNamesTerminated));
 }
 
+// The resource rewrite over any image it accepts: the result is an image it accepts
+// again, whose payload is exactly the one written, with every other resource kept.
+void CheckRewritePromises(const uint8_t* pData, size_t nSize)
+{
+    PeResourceEditor editor;
+    std::string error;
+    if (!editor.Load(std::vector<uint8_t>(pData, pData + nSize), error))
+        return;
+    size_t nBefore = editor.Count();
+    bool bHadPayload = editor.Find(PE_RT_RCDATA, 127, PE_LANG_ENGLISH_US) != nullptr;
+    const std::vector<uint8_t> payload = {0xFF, 0xFF, 0xFF, 0xFF, 'n', 'e', 'w'};
+    size_t nDropped = editor.SetOnly(PE_RT_RCDATA, 127, PE_LANG_ENGLISH_US, payload);
+    std::vector<uint8_t> image;
+    std::vector<std::string> notes;
+    if (!editor.Save(image, notes, error))
+        return;
+    PeResourceEditor again;
+    Require(again.Load(image, error));
+    Require(again.Count() == nBefore + (bHadPayload ? 0 : 1) - nDropped);
+    const std::vector<uint8_t>* pPayload = again.Find(PE_RT_RCDATA, 127, PE_LANG_ENGLISH_US);
+    Require(pPayload && *pPayload == payload);
+    PeResourceSpan span;
+    Require(FindPeResource(image.data(), image.size(), PE_RT_RCDATA, 127, span, error));
+    Require(span.nSize == payload.size() && std::equal(payload.begin(), payload.end(), image.begin() + span.nOffset));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
@@ -55,6 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     const uint8_t* pBytes = bytes.data();
 
     if (LooksLikePeImage(pBytes, nSize)) {
+        CheckRewritePromises(pBytes, nSize);
         PeResourceSpan span;
         std::string error;
         if (FindPeResource(pBytes, nSize, PE_RT_RCDATA, 127, span, error)) {

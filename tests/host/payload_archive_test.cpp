@@ -521,9 +521,9 @@ TEST_F(PayloadFolderTest, BuildRefusesAnEmptyFirstEntryAndAMissingFile)
     Write("empty.txt", 0);
     Write("full.txt", 3);
     std::vector<PayloadSource> sources = {
-        {0, (m_dir / "empty.txt").string(), "empty.txt", "list:1"},
-        {0, (m_dir / "missing.txt").string(), "missing.txt", "list:2"},
-        {0, (m_dir / "full.txt").string(), "full.txt", "list:3"},
+        {0, (m_dir / "empty.txt").string(), "empty.txt", "list:1", nullptr},
+        {0, (m_dir / "missing.txt").string(), "missing.txt", "list:2", nullptr},
+        {0, (m_dir / "full.txt").string(), "full.txt", "list:3", nullptr},
     };
     std::vector<uint8_t> archive;
     PayloadBuildReport report;
@@ -543,9 +543,9 @@ TEST_F(PayloadFolderTest, BuildWarnsWhenALaterEntryReplacesAnEarlierOne)
 {
     Write("a.txt", 3);
     std::vector<PayloadSource> sources = {
-        {0, (m_dir / "a.txt").string(), "Readme.txt", "list:1"},
-        {17, (m_dir / "a.txt").string(), "README.TXT", "list:2"},
-        {DEST_SYSTEM, (m_dir / "a.txt").string(), "Readme.txt", "list:3"},
+        {0, (m_dir / "a.txt").string(), "Readme.txt", "list:1", nullptr},
+        {17, (m_dir / "a.txt").string(), "README.TXT", "list:2", nullptr},
+        {DEST_SYSTEM, (m_dir / "a.txt").string(), "Readme.txt", "list:3", nullptr},
     };
     std::vector<uint8_t> archive;
     PayloadBuildReport report;

@@ -17,6 +17,8 @@
 #include "engine/PayloadReader.h"
 #include "engine/PayloadWriter.h"
 #include "PayloadStream.h"
+#include "PeResource.h"
+#include "PeResourceEditor.h"
 #include "tests/fuzz/SyntheticPe.h"
 
 namespace fs = std::filesystem;
@@ -134,7 +136,8 @@ TEST_F(PayloadToolTest, HelpDocumentsEveryCommandAndTheManifest)
 {
     ToolRun run = RunTool({"--help"});
     EXPECT_EQ(0, run.nExit);
-    for (const char* pszWord : {"build", "list", "verify", "extract", "--manifest", "--folder", "-j", "--level",
+    for (const char* pszWord : {"build", "list", "verify", "extract", "setup", "uninstaller", "--stub", "--sign",
+                                "--product-version", "--manifest", "--folder", "-j", "--level",
                                 "--codepage", "code<TAB>source-file<TAB>stored-name", "System", "ChmMacros",
                                 "5&10ChannelExamples"})
         EXPECT_NE(std::string::npos, run.output.find(pszWord)) << pszWord;
@@ -453,4 +456,233 @@ TEST_F(PayloadToolTest, ListsThePayloadOfAProgramLinkedByTheCrossTools)
     EXPECT_EQ(0, verify.nExit) << verify.output;
     ASSERT_EQ(0, RunTool({"extract", P("Setup.exe"), P("unpacked")}).nExit);
     EXPECT_EQ(ReadFile(m_dir / "in/Varnix.exe"), ReadFile(m_dir / "unpacked/Varnix.exe"));
+}
+
+// --- Writing the payload into a stub ------------------------------------------------
+
+namespace {
+
+// A Setup.exe stub as the project links one, from the cross tools: a program with the
+// setup program's version resource and manifest (res/SetupInfo.rc), an ordinary
+// resource, a named one, and (when given) an old payload as resource 127. Stripped
+// unless told otherwise; the linker puts the base relocations after the resources.
+ToolRun LinkStub(const fs::path& dir, const std::string& gcc, const std::string& oldPayload, bool bStrip = true)
+{
+    std::string rc = "LANGUAGE 9, 1\n1 RCDATA { \"other\" }\nLOOKS RCDATA { \"named\" }\n";
+    if (!oldPayload.empty()) {
+        WriteFile(dir / "old.bin", oldPayload);
+        rc += "127 RCDATA \"" + (dir / "old.bin").string() + "\"\n";
+    }
+    WriteFile(dir / "stub.rc", rc);
+    WriteFile(dir / "main.c", "int main(void) { return 0; }\n");
+    // The resource compiler of the same target: .../x86_64-w64-mingw32-gcc -> ...-windres.
+    std::string windres = ShellQuote(gcc.substr(0, gcc.rfind("-gcc")) + "-windres");
+    std::string res = std::string(PAYLOAD_SOURCE_DIR) + "/res";
+    return RunCommand("cd " + ShellQuote(dir.string()) + " && " + windres + " stub.rc -O coff -o stub.o && " + windres +
+                      " -I " + ShellQuote(res) + " " + ShellQuote(res + "/SetupInfo.rc") + " -O coff -o info.o && " +
+                      ShellQuote(gcc) + (bStrip ? " -s" : "") + " main.c stub.o info.o -o Stub.exe");
+}
+
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+std::string Resource(const std::string& image, uint32_t dwType, uint32_t dwId)
+{
+    PeResourceSpan span;
+    std::string error;
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(image.data());
+    if (!FindPeResource(p, image.size(), dwType, dwId, span, error))
+        return "(" + error + ")";
+    return image.substr(span.nOffset, span.nSize);
+}
+
+uint32_t Field32(const std::string& image, size_t nOffset)
+{
+    uint32_t n = 0;
+    std::memcpy(&n, image.data() + nOffset, 4);
+    return n;
+}
+
+}  // namespace
+
+TEST_F(PayloadToolTest, SetupWritesThePayloadIntoAStubAndReplacesAnOldOneWithoutTrace)
+{
+    std::string windres = PAYLOAD_MINGW_WINDRES;
+    if (windres.empty() || std::string(PAYLOAD_MINGW_GCC).empty())
+        GTEST_SKIP() << "the mingw-w64 cross tools are not installed";
+    std::string manifest = WriteSampleManifest();
+    ASSERT_EQ(0, RunTool({"build", "-m", manifest, "-o", P("a.bin")}).nExit);
+    std::string archive = ReadFile(m_dir / "a.bin");
+    std::string oldPayload = SampleBytes(150000, 99);
+
+    // The product is PE32; the 64-bit test builds of the setup program are PE32+.
+    for (const std::string& gcc : std::vector<std::string>{PAYLOAD_MINGW_GCC, PAYLOAD_MINGW64_GCC}) {
+        if (gcc.empty())
+            continue;
+        SCOPED_TRACE(gcc);
+        fs::path dir = m_dir / fs::path(gcc).filename();
+        ToolRun link = LinkStub(dir, gcc, oldPayload);
+        ASSERT_EQ(0, link.nExit) << link.output;
+        std::string stub = ReadFile(dir / "Stub.exe");
+
+        ToolRun setup = RunTool({"setup", "--stub", (dir / "Stub.exe").string(), "--manifest", manifest, "--output",
+                                 (dir / "Setup.exe").string()});
+        ASSERT_EQ(0, setup.nExit) << setup.output;
+        EXPECT_NE(std::string::npos, setup.output.find("replaced the payload the stub carried (150000 bytes)"))
+            << setup.output;
+        std::string image = ReadFile(dir / "Setup.exe");
+
+        // The payload is the archive build makes of the same files, byte for byte, and
+        // nothing of the old one is left anywhere in the file.
+        EXPECT_EQ(archive, Resource(image, PE_RT_RCDATA, 127));
+        EXPECT_NE(std::string::npos, stub.find(oldPayload.substr(70000, 256)));
+        EXPECT_EQ(std::string::npos, image.find(oldPayload.substr(70000, 256)));
+
+        // Every other resource as the resource compiler made it: its key, language, code
+        // page and bytes. The version resource the tool writes by default is the one
+        // windres makes of res/SetupInfo.rc.
+        PeResourceEditor before, after;
+        std::string error;
+        ASSERT_TRUE(before.Load(Bytes(stub), error)) << error;
+        ASSERT_TRUE(after.Load(Bytes(image), error)) << error;
+        ASSERT_EQ(before.Count(), after.Count());
+        EXPECT_EQ(Resource(stub, PE_RT_VERSION, 1), Resource(image, PE_RT_VERSION, 1));
+        size_t nCompared = 0;
+        for (size_t t = 0; t < before.Types().size(); ++t) {
+            const auto& typeBefore = before.Types()[t];
+            const auto& typeAfter = after.Types()[t];
+            ASSERT_EQ(typeBefore.key.dwId, typeAfter.key.dwId);
+            ASSERT_EQ(typeBefore.names.size(), typeAfter.names.size());
+            for (size_t n = 0; n < typeBefore.names.size(); ++n) {
+                EXPECT_EQ(typeBefore.names[n].key.name, typeAfter.names[n].key.name);
+                EXPECT_EQ(typeBefore.names[n].key.dwId, typeAfter.names[n].key.dwId);
+                for (size_t l = 0; l < typeBefore.names[n].languages.size(); ++l) {
+                    const auto& leafBefore = typeBefore.names[n].languages[l];
+                    const auto& leafAfter = typeAfter.names[n].languages[l];
+                    EXPECT_EQ(leafBefore.language.dwId, leafAfter.language.dwId);
+                    EXPECT_EQ(leafBefore.dwCodePage, leafAfter.dwCodePage);
+                    if (typeBefore.key.dwId == PE_RT_RCDATA && typeBefore.names[n].key.dwId == 127)
+                        continue;
+                    EXPECT_EQ(leafBefore.data, leafAfter.data);
+                    ++nCompared;
+                }
+            }
+        }
+        EXPECT_EQ(before.Count() - 1, nCompared);
+        EXPECT_EQ(u"LOOKS", before.Types()[0].names[0].key.name) << "the named resource was there to compare";
+
+        // The headers agree with the new layout: the checksum, and an image size that
+        // ends with the last section (the relocations, moved behind the grown resources).
+        size_t nPe = Field32(image, 0x3C), nOptional = nPe + 24;
+        EXPECT_EQ(ComputePeChecksum(Bytes(image), nOptional + 64), Field32(image, nOptional + 64));
+        size_t nSections = static_cast<uint8_t>(image[nPe + 6]);
+        size_t nLast = nOptional + static_cast<uint8_t>(image[nPe + 20]) + (nSections - 1) * 40;
+        EXPECT_EQ(".reloc", image.substr(nLast, 6));
+        EXPECT_EQ(Field32(image, nLast + 20) + Field32(image, nLast + 16), image.size());
+        EXPECT_EQ((Field32(image, nLast + 12) + Field32(image, nLast + 8) + 0xFFF) & ~0xFFFu,
+                  Field32(image, nOptional + 56));
+        ToolRun objdump = RunCommand(ShellQuote(gcc.substr(0, gcc.rfind("-gcc")) + "-objdump") + " -p " +
+                                     ShellQuote((dir / "Setup.exe").string()));
+        EXPECT_NE(std::string::npos, objdump.output.find("Base Relocation Directory [.reloc]")) << objdump.output;
+
+        // A stub that already carries a payload gets it replaced: writing the same files
+        // again gives the same file, not one with two payloads.
+        ToolRun again = RunTool({"setup", "--stub", (dir / "Setup.exe").string(), "--manifest", manifest, "--output",
+                                 (dir / "Again.exe").string()});
+        ASSERT_EQ(0, again.nExit) << again.output;
+        EXPECT_EQ(image, ReadFile(dir / "Again.exe"));
+    }
+}
+
+TEST_F(PayloadToolTest, SetupRefusesAStubItCannotRewriteSoundly)
+{
+    std::string gcc = PAYLOAD_MINGW_GCC;
+    if (std::string(PAYLOAD_MINGW_WINDRES).empty() || gcc.empty())
+        GTEST_SKIP() << "the mingw-w64 cross tools are not installed";
+    std::string manifest = WriteSampleManifest();
+
+    ASSERT_EQ(0, LinkStub(m_dir / "unstripped", gcc, "", false).nExit);
+    ToolRun run = RunTool({"setup", "--stub", P("unstripped/Stub.exe"), "-m", manifest, "-o", P("a.exe")});
+    EXPECT_EQ(1, run.nExit) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("symbol table")) << run.output;
+
+    ASSERT_EQ(0, LinkStub(m_dir / "stripped", gcc, "").nExit);
+    WriteFile(m_dir / "appended.exe", ReadFile(m_dir / "stripped/Stub.exe") + "appended data");
+    run = RunTool({"setup", "--stub", P("appended.exe"), "-m", manifest, "-o", P("b.exe")});
+    EXPECT_EQ(1, run.nExit) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("data after its last section")) << run.output;
+    EXPECT_FALSE(fs::exists(m_dir / "a.exe") || fs::exists(m_dir / "b.exe"));
+
+    run = RunTool({"setup", "--stub", P("stripped/Stub.exe"), "-m", manifest, "-o", P("c.exe"), "--product-version",
+                   "1.2"});
+    EXPECT_EQ(2, run.nExit) << run.output;
+    run = RunTool({"setup", "--stub", P("stripped/Stub.exe"), "-m", manifest, "-o", P("c.exe"), "--sign", "v.p12"});
+    EXPECT_EQ(2, run.nExit) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("--password-file")) << run.output;
+}
+
+TEST_F(PayloadToolTest, SignedSetupVerifiesAndAChangedPayloadByteBreaksTheSignature)
+{
+    std::string gcc = PAYLOAD_MINGW_GCC;
+    if (std::string(PAYLOAD_MINGW_WINDRES).empty() || gcc.empty())
+        GTEST_SKIP() << "the mingw-w64 cross tools are not installed";
+    ASSERT_EQ(0, RunCommand("command -v osslsigncode && command -v openssl").nExit)
+        << "osslsigncode and openssl are installed by scripts/install-deps.sh";
+    std::string manifest = WriteSampleManifest();
+    ASSERT_EQ(0, LinkStub(m_dir / "stub", gcc, "").nExit);
+
+    // A vendor's certificate, made here.
+    WriteFile(m_dir / "pass.txt", "s3cret pass\n");
+    ToolRun openssl = RunCommand(
+        "cd " + ShellQuote(m_dir.string()) +
+        " && { openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 30 -subj '/CN=Test Vendor' "
+        "-addext extendedKeyUsage=codeSigning && openssl pkcs12 -export -inkey key.pem -in cert.pem -out vendor.p12 "
+        "-passout file:pass.txt; }");
+    ASSERT_EQ(0, openssl.nExit) << openssl.output;
+
+    ToolRun setup = RunTool({"setup", "--stub", P("stub/Stub.exe"), "-m", manifest, "-o", P("Setup.exe"), "--sign",
+                             P("vendor.p12"), "--password-file", P("pass.txt"), "--product-version", "2.1.0",
+                             "--company", "Caf\xC3\xA9 \xF0\x9F\x8E\xB5 GmbH"});
+    ASSERT_EQ(0, setup.nExit) << setup.output;
+    EXPECT_NE(std::string::npos, setup.output.find("signed")) << setup.output;
+    ToolRun verify = RunCommand("osslsigncode verify -CAfile " + ShellQuote(P("cert.pem")) + " -in " +
+                                ShellQuote(P("Setup.exe")));
+    EXPECT_EQ(0, verify.nExit) << verify.output;
+    EXPECT_EQ(0, RunTool({"verify", P("Setup.exe")}).nExit) << "the payload reads back from the signed file";
+
+    // One byte of the payload changed: the signature no longer holds.
+    std::string image = ReadFile(m_dir / "Setup.exe");
+    PeResourceSpan span;
+    std::string error;
+    ASSERT_TRUE(FindPeResource(reinterpret_cast<const uint8_t*>(image.data()), image.size(), PE_RT_RCDATA, 127, span,
+                               error));
+    image[span.nOffset + span.nSize / 2] ^= 0x01;
+    WriteFile(m_dir / "Changed.exe", image);
+    ToolRun changed = RunCommand("osslsigncode verify -CAfile " + ShellQuote(P("cert.pem")) + " -in " +
+                                 ShellQuote(P("Changed.exe")));
+    EXPECT_NE(0, changed.nExit) << changed.output;
+
+    // The vendor's version is what the version resource says.
+    std::string version = Resource(ReadFile(m_dir / "Setup.exe"), PE_RT_VERSION, 1);
+    for (std::u16string text : {std::u16string(u"2.1.0.0"), std::u16string(u"Caf\u00E9 \U0001F3B5 GmbH")})
+        EXPECT_NE(std::string::npos,
+                  version.find(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
+    EXPECT_NE(std::string::npos, version.find(std::string("\x01\x00\x02\x00\x00\x00\x00\x00", 8)))
+        << "the fixed part's file version 2.1.0.0";
+
+    // A signed file used as a stub loses its signature, with a note.
+    ToolRun resign = RunTool({"setup", "--stub", P("Setup.exe"), "-m", manifest, "-o", P("Unsigned.exe")});
+    ASSERT_EQ(0, resign.nExit) << resign.output;
+    EXPECT_NE(std::string::npos, resign.output.find("signature no longer matches and was removed")) << resign.output;
+    EXPECT_NE(0, RunCommand("osslsigncode verify -in " + ShellQuote(P("Unsigned.exe"))).nExit);
+    EXPECT_EQ(0, RunTool({"verify", P("Unsigned.exe")}).nExit);
+
+    // A wrong password fails, and leaves no Setup.exe behind.
+    WriteFile(m_dir / "wrong.txt", "wrong\n");
+    ToolRun wrong = RunTool({"setup", "--stub", P("stub/Stub.exe"), "-m", manifest, "-o", P("Wrong.exe"), "--sign",
+                             P("vendor.p12"), "--password-file", P("wrong.txt")});
+    EXPECT_EQ(1, wrong.nExit) << wrong.output;
+    EXPECT_FALSE(fs::exists(m_dir / "Wrong.exe"));
 }

@@ -707,9 +707,20 @@ TEST_F(Resources, EveryResourceIsInUsEnglish)
 // --- What the system shows about the program -------------------------------------------
 
 // Read through the system's own version functions, as the shell's properties page reads it.
-TEST_F(Resources, VersionInformationNamesMakerProductAndVersionInUsEnglish)
+struct VersionCase {
+    const char* pszFile;
+    const char* pszCompany;
+    const char* pszProduct;
+    const char* pszDescription;
+    const char* pszVersion;  // null: any, as long as numbers and texts agree
+};
+
+class VersionInformation : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(VersionInformation, NamesMakerProductAndVersionInUsEnglish)
 {
-    const std::string path = uidriver::ModuleDirectory() + "Setup.exe";
+    const VersionCase& expected = GetParam();
+    const std::string path = uidriver::ModuleDirectory() + expected.pszFile;
     DWORD dwIgnored = 0;
     DWORD nSize = GetFileVersionInfoSizeA(path.c_str(), &dwIgnored);
     ASSERT_GT(nSize, 0u) << "no version information";
@@ -732,9 +743,9 @@ TEST_F(Resources, VersionInformationNamesMakerProductAndVersionInUsEnglish)
             return std::string("(none)");
         return std::string(pszValue);
     };
-    EXPECT_EQ("Corvane Corporation", value("CompanyName"));
-    EXPECT_EQ("Pelorin", value("ProductName"));
-    EXPECT_EQ("Pelorin Setup", value("FileDescription"));
+    EXPECT_EQ(expected.pszCompany, value("CompanyName"));
+    EXPECT_EQ(expected.pszProduct, value("ProductName"));
+    EXPECT_EQ(expected.pszDescription, value("FileDescription"));
 
     // The numbers and the texts give the same version.
     VS_FIXEDFILEINFO* pFixed = nullptr;
@@ -745,7 +756,38 @@ TEST_F(Resources, VersionInformationNamesMakerProductAndVersionInUsEnglish)
     EXPECT_NE(0u, pFixed->dwFileVersionMS);
     EXPECT_EQ(szVersion, value("FileVersion"));
     EXPECT_EQ(szVersion, value("ProductVersion"));
+    if (expected.pszVersion)
+        EXPECT_STREQ(expected.pszVersion, szVersion);
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), pFixed->dwFileType);
+    EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), pFixed->dwFileOS);
+}
+
+// Setup.exe as the build writes it (the payload tool's defaults, which are the stub's own
+// version resource), and a vendor's, written with --product-version, --company, --product.
+INSTANTIATE_TEST_SUITE_P(Resources, VersionInformation,
+                         ::testing::Values(VersionCase{"Setup.exe", "Corvane Corporation", "Pelorin", "Pelorin Setup",
+                                                       nullptr},
+                                           VersionCase{"VendorSetup.exe", "Vendor Ltd", "Widget",
+                                                       "Widget Setup", "3.2.1.0"}));
+
+// The caption buttons of the test prefix's windows are drawn with the Marlett font; without
+// it they show letters, and screenshots of the pages with them.
+int CALLBACK NoteFontFamily(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM lParam)
+{
+    *reinterpret_cast<bool*>(lParam) = true;
+    return 0;
+}
+
+TEST(Fonts, MarlettDrawsTheCaptionButtons)
+{
+    LOGFONTA font = {};
+    font.lfCharSet = DEFAULT_CHARSET;
+    std::strcpy(font.lfFaceName, "Marlett");
+    bool bFound = false;
+    HDC hdc = GetDC(NULL);
+    EnumFontFamiliesExA(hdc, &font, NoteFontFamily, reinterpret_cast<LPARAM>(&bFound), 0);
+    ReleaseDC(NULL, hdc);
+    EXPECT_TRUE(bFound) << "no Marlett font: install Debian's fonts-wine (scripts/install-deps.sh)";
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 #include "AnsiCodePage.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -74,6 +78,7 @@ std::string DescribeCodePoint(uint32_t codePoint)
     return described;
 }
 
+#ifndef _WIN32
 // The character one byte stands for, through iconv; UNDEFINED when it stands for none.
 // Each byte is converted on its own and the converter flushed, which also gets the
 // characters out of converters that hold a base letter back for a combining mark.
@@ -97,6 +102,8 @@ uint32_t DecodeOneByte(iconv_t converter, uint8_t byte, uint32_t undefined)
            (static_cast<uint32_t>(pBytes[2]) << 16) | (static_cast<uint32_t>(pBytes[3]) << 24);
 }
 
+#endif
+
 }  // namespace
 
 bool IsUtf8(const std::string& text)
@@ -115,6 +122,27 @@ bool AnsiCodePage::Load(unsigned nNumber, std::string& error)
         error = "code page " + std::to_string(nNumber) + " is not one of the single-byte Windows code pages 1250 to 1258";
         return false;
     }
+#ifdef _WIN32
+    // The system's own table. A byte the code page leaves undefined maps to a control
+    // character of the same number there; those are taken as undefined, as iconv has them.
+    if (!IsValidCodePage(nNumber)) {
+        error = "this system does not know code page " + std::to_string(nNumber);
+        return false;
+    }
+    m_nNumber = nNumber;
+    m_fromUnicode.clear();
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        char in = static_cast<char>(byte);
+        wchar_t out[2] = {};
+        int nOut = MultiByteToWideChar(nNumber, MB_ERR_INVALID_CHARS, &in, 1, out, 2);
+        uint32_t codePoint = nOut == 1 && !(byte >= 0x80 && out[0] == byte && byte < 0xA0) ? out[0] : UNDEFINED;
+        m_toUnicode[byte] = codePoint;
+        if (codePoint != UNDEFINED)
+            m_fromUnicode.emplace(codePoint, static_cast<uint8_t>(byte));
+    }
+    return true;
+}
+#else
     std::string iconvName = "CP" + std::to_string(nNumber);
     iconv_t converter = iconv_open("UTF-32LE", iconvName.c_str());
     if (converter == reinterpret_cast<iconv_t>(-1)) {
@@ -132,6 +160,7 @@ bool AnsiCodePage::Load(unsigned nNumber, std::string& error)
     iconv_close(converter);
     return true;
 }
+#endif
 
 bool AnsiCodePage::FromUtf8(const std::string& utf8, std::string& ansi, std::string& why) const
 {

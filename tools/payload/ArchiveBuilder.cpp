@@ -1,6 +1,11 @@
 #include "ArchiveBuilder.h"
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -57,7 +62,9 @@ PackedFile PackFile(const PayloadSource& source, int nLevel)
 {
     PackedFile packed;
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(source.sourcePath, bytes, packed.error))
+    if (source.pContents)
+        bytes = *source.pContents;
+    else if (!ReadWholeFile(source.sourcePath, bytes, packed.error))
         return packed;
     packed.nSize = bytes.size();
     if (!DeflatePayloadStream(bytes.data(), bytes.size(), nLevel, packed.stream, packed.error))

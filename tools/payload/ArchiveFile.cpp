@@ -14,6 +14,8 @@ struct FileCloser {
     void operator()(FILE* pFile) const { std::fclose(pFile); }
 };
 
+}  // namespace
+
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
 {
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
@@ -31,8 +33,6 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
     }
     return true;
 }
-
-}  // namespace
 
 bool LoadArchiveFile(const std::string& path, ArchiveFile& archive, std::string& error)
 {

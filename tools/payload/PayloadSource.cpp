@@ -162,7 +162,7 @@ void ScanOneFolder(const fs::path& folder, uint32_t dwDestination, bool bTopLeve
     for (; it != end; it.increment(ec)) {
         const fs::path& path = it->path();
         struct stat st;
-        if (stat(path.c_str(), &st) != 0) {
+        if (stat(path.string().c_str(), &st) != 0) {
             errors.push_back(path.string() + ": " + std::strerror(errno));
             continue;
         }
@@ -175,7 +175,7 @@ void ScanOneFolder(const fs::path& folder, uint32_t dwDestination, bool bTopLeve
         } else {
             std::string storedName, why;
             if (codePage.FromUtf8(path.filename().string(), storedName, why))
-                sources.push_back({dwDestination, path.string(), storedName, path.string()});
+                sources.push_back({dwDestination, path.string(), storedName, path.string(), nullptr});
             else  // a name that is not UTF-8 is shown escaped, never sent raw to the terminal
                 errors.push_back((IsUtf8(path.string()) ? path.string()
                                                          : folder.string() + "/" + QuoteForDisplay(path.filename().string())) +

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ struct PayloadSource {
     std::string sourcePath;  // a host path to read the file from
     std::string storedName;  // the name written into the archive: bytes in the ANSI code page
     std::string origin;      // where it was named, for messages: "demo.manifest:12" or a path
+    // The file's bytes when they were made in memory (the uninstaller with its list);
+    // then sourcePath only names it in messages.
+    std::shared_ptr<const std::vector<uint8_t>> pContents;
 };
 
 // Parses a manifest. Source paths that are not absolute are taken relative to baseDir.

@@ -1,12 +1,15 @@
 #include "PayloadStream.h"
 
+#ifndef PAYLOAD_DEFLATE_WITH_ZLIB
 #include <libdeflate.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
 #include <climits>
 #include <memory>
 
+#ifndef PAYLOAD_DEFLATE_WITH_ZLIB
 namespace {
 
 // Each thread keeps its compressor for the last level it used: a compressor is large
@@ -55,6 +58,32 @@ bool DeflatePayloadStream(const uint8_t* pData, size_t nSize, int nLevel, std::v
     stream.shrink_to_fit();
     return true;
 }
+#else
+// The Windows build of the tool has no libdeflate: zlib's own compress2 makes the streams,
+// as sound for the setup program, a little larger, and not the same bytes as the Linux
+// build's (each build gives the same bytes every time).
+bool DeflatePayloadStream(const uint8_t* pData, size_t nSize, int nLevel, std::vector<uint8_t>& stream,
+                          std::string& error)
+{
+    if (nLevel < 0 || nLevel > 9 || nSize > ULONG_MAX / 2) {
+        error = nLevel < 0 || nLevel > 9 ? "no compression level " + std::to_string(nLevel) : "the file is too large";
+        stream.clear();
+        return false;
+    }
+    uLongf nPacked = compressBound(static_cast<uLong>(nSize));
+    stream.resize(nPacked);
+    int nStatus = compress2(stream.data(), &nPacked, nSize ? pData : reinterpret_cast<const uint8_t*>(""),
+                            static_cast<uLong>(nSize), nLevel);
+    if (nStatus != Z_OK) {
+        error = "zlib could not compress the data (status " + std::to_string(nStatus) + ")";
+        stream.clear();
+        return false;
+    }
+    stream.resize(nPacked);
+    stream.shrink_to_fit();
+    return true;
+}
+#endif
 
 namespace {
 

@@ -1,10 +1,12 @@
 // payload: builds, lists, verifies and unpacks the payload archive that Setup.exe
 // carries as its RT_RCDATA resource 127. Run "payload --help" for the whole story.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,12 @@
 #include "ArchiveExtractor.h"
 #include "ArchiveFile.h"
 #include "DisplayText.h"
+#include "engine/PayloadFormat.h"
+#include "InstallListWriter.h"
 #include "PayloadSource.h"
+#include "SetupStub.h"
+#include "Signer.h"
+#include "VersionInfo.h"
 
 namespace {
 
@@ -25,7 +32,7 @@ const char HELP_TEXT[] = R"(Usage: payload COMMAND [OPTIONS]
 
 Builds, lists, verifies and unpacks the payload archive that the Pelorin setup
 program (Setup.exe) carries as its RT_RCDATA resource 127 and unpacks when it
-installs.
+installs, and writes it into a Setup.exe.
 
 Commands:
   build   (--manifest FILE | --folder DIR) --output ARCHIVE [-j N] [--level N]
@@ -58,6 +65,45 @@ Commands:
           problem, and no file is ever created outside DIR. With --manifest,
           also writes a manifest that builds the same archive again, byte for
           byte, when this tool built it (at the same level).
+  setup   --stub SETUP.EXE (--manifest FILE | --folder DIR | --archive FILE)
+          --output FILE [--uninstaller BRAXDEL.DLL [--docs DIR]]
+          [--product-version X.Y.Z] [--company NAME] [--product NAME]
+          [--sign PKCS12 --password-file FILE [--timestamp URL]]
+          [-j N] [--level N] [--codepage N]
+          Writes a vendor's Setup.exe: a copy of the stub (the Setup.exe the
+          project builds once) with the payload as its resource 127, built
+          from the files as build does (an --archive is verified and taken as
+          it is). No compiler is involved: the tool rewrites the stub's
+          resource section itself, keeping every other resource byte for byte.
+          A payload the stub carries already is replaced, never added to.
+          --uninstaller names the uninstaller stub (BraxDel.dll as the project
+          builds it): the tool writes the installation list into a copy of it
+          (the payload's files, and the manuals of --docs DIR, the medium's
+          Docs folder, with their sizes and CRC-32s) and packs that copy as
+          the system directory's BraxDel.dll, replacing one the files name.
+          Without it the payload is packed as given and must bring its own
+          uninstaller (entry "Remove", run by Rundll32 with the quoted
+          installation directory).
+          The version resource gets --product-version (file and product
+          version; default 1.0.0), --company (default "Corvane Corporation")
+          and --product (default "Pelorin"; the description is the product
+          name and " Setup").
+          --sign signs the result with Authenticode through osslsigncode
+          (which must be on PATH), with the certificate and key of a PKCS#12
+          file whose password is the first line of --password-file, time-
+          stamped by --timestamp URL when given. The signature is made last,
+          so it covers the payload. On Windows, sign the unsigned result with
+          signtool instead (see README.md).
+          The result is the same byte for byte for the same stub, files and
+          options, whatever the machine, folder, file order on disk, time or
+          -j; a signature without --timestamp takes its time from
+          SOURCE_DATE_EPOCH when that is set. (The Windows build of this tool
+          compresses with zlib: its results repeat too, but differ from the
+          Linux build's.)
+  uninstaller --uninstaller BRAXDEL.DLL (--manifest FILE | --folder DIR)
+          [--docs DIR] --output FILE [--codepage N]
+          Writes only the uninstaller with its installation list, as setup
+          does before it packs it.
   help    Prints this text (also: --help, -h).
 
 FILE is an archive file, or a built Setup.exe: then the archive is taken from
@@ -150,12 +196,18 @@ Examples:
   payload build --folder vendor-files/ -o payload.bin --level 6
   payload list build/win/bin/Setup.exe
   payload extract payload.bin unpacked/ --manifest unpacked.manifest
+  payload setup --stub stub/Setup.exe --uninstaller stub/BraxDel.dll \
+      --folder vendor-files/ --docs medium/Docs --product-version 2.1.0 \
+      --sign vendor.p12 --password-file vendor.pass --output medium/Setup.exe
 )";
 
 struct CommandLine {
     std::string command;
     std::vector<std::string> positional;
     std::string manifest, folder, output;
+    std::string stub, archive, uninstaller, docs;
+    std::string productVersion, company, product;
+    std::string sign, passwordFile, timestamp;
     unsigned nJobs = DefaultJobCount();
     int nLevel = 9;
     unsigned nCodePage = DEFAULT_ANSI_CODE_PAGE;
@@ -182,7 +234,9 @@ std::string CanonicalOption(const std::string& arg, std::string& inlineValue, bo
 {
     static const char* const s_options[][2] = {
         {"-m", "--manifest"}, {"-d", "--folder"}, {"-o", "--output"}, {"-j", "--jobs"}, {"-l", "--level"},
-        {"", "--codepage"},
+        {"", "--codepage"}, {"", "--stub"}, {"", "--archive"}, {"", "--uninstaller"}, {"", "--docs"},
+        {"", "--product-version"}, {"", "--company"}, {"", "--product"}, {"", "--sign"}, {"", "--password-file"},
+        {"", "--timestamp"},
     };
     bHasInline = false;
     for (const auto& option : s_options) {
@@ -201,6 +255,30 @@ std::string CanonicalOption(const std::string& arg, std::string& inlineValue, bo
         }
     }
     return "";
+}
+
+// The options that take a text as it stands.
+bool TextOption(CommandLine& cmd, const std::string& option, const std::string& value)
+{
+    static const std::pair<const char*, std::string CommandLine::*> s_fields[] = {
+        {"--stub", &CommandLine::stub},
+        {"--archive", &CommandLine::archive},
+        {"--uninstaller", &CommandLine::uninstaller},
+        {"--docs", &CommandLine::docs},
+        {"--product-version", &CommandLine::productVersion},
+        {"--company", &CommandLine::company},
+        {"--product", &CommandLine::product},
+        {"--sign", &CommandLine::sign},
+        {"--password-file", &CommandLine::passwordFile},
+        {"--timestamp", &CommandLine::timestamp},
+    };
+    for (const auto& field : s_fields) {
+        if (option == field.first) {
+            cmd.*field.second = value;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& cmd)
@@ -229,6 +307,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& cmd)
                 cmd.folder = value;
             else if (option == "--output")
                 cmd.output = value;
+            else if (TextOption(cmd, option, value))
+                ;
             else if (option == "--jobs" && ParseNumber(value, 1, 256, n))
                 cmd.nJobs = static_cast<unsigned>(n);
             else if (option == "--level" && ParseNumber(value, 0, 9, n))
@@ -423,6 +503,244 @@ int RunExtract(const CommandLine& cmd)
     return 0;
 }
 
+// The payload's files as a manifest or a folder names them, checked.
+bool CollectSources(const CommandLine& cmd, const std::string& manifest, const AnsiCodePage& codePage,
+                    std::vector<PayloadSource>& sources)
+{
+    std::vector<std::string> errors;
+    if (!manifest.empty()) {
+        std::string text;
+        if (!ReadTextFile(manifest, text)) {
+            std::fprintf(stderr, "payload: cannot read the manifest %s: %s\n", manifest.c_str(), std::strerror(errno));
+            return false;
+        }
+        std::string baseDir = std::filesystem::path(manifest).parent_path().string();
+        ParsePayloadManifest(text, manifest, baseDir.empty() ? "." : baseDir, sources, errors);
+    } else {
+        ScanPayloadFolder(cmd.folder, codePage, sources, errors);
+    }
+    if (!errors.empty()) {
+        PrintMessages("refused", errors);
+        return false;
+    }
+    return true;
+}
+
+bool ReadInput(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    std::string error;
+    if (ReadFileBytes(path, bytes, error))
+        return true;
+    std::fprintf(stderr, "payload: %s\n", error.c_str());
+    return false;
+}
+
+// The uninstaller stub with the list of the payload's files and the manuals, as the
+// system directory's BraxDel.dll in place of any the sources name.
+bool AddUninstaller(const CommandLine& cmd, const AnsiCodePage& codePage, std::vector<PayloadSource>& sources)
+{
+    std::vector<uint8_t> stub;
+    if (!ReadInput(cmd.uninstaller, stub))
+        return false;
+    sources.erase(std::remove_if(sources.begin(), sources.end(), IsUninstallerEntry), sources.end());
+    std::string list, error;
+    std::vector<uint8_t> library;
+    std::vector<std::string> notes;
+    if (!BuildInstallList(sources, cmd.docs, codePage, list, error) ||
+        !WriteListIntoUninstaller(stub, list, library, notes, error)) {
+        std::fprintf(stderr, "payload: %s\n", error.c_str());
+        return false;
+    }
+    PrintMessages("note", notes);
+    PayloadSource source;
+    source.dwDestination = DEST_SYSTEM;
+    source.sourcePath = cmd.uninstaller + " (with its installation list)";
+    source.storedName = UNINSTALLER_NAME;
+    source.origin = cmd.uninstaller;
+    source.pContents = std::make_shared<const std::vector<uint8_t>>(std::move(library));
+    sources.push_back(std::move(source));
+    return true;
+}
+
+// A folder beside the output for unpacking an archive; removed again when it goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& near)
+        : m_path(near + ".unpacked-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()))
+    {
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// The archive of a given file, checked as verify checks it.
+bool LoadCheckedArchive(const CommandLine& cmd, const AnsiCodePage& codePage, ArchiveFile& archive, ArchiveCheck& check)
+{
+    std::string error;
+    if (!LoadArchiveFile(cmd.archive, archive, error)) {
+        std::fprintf(stderr, "payload: %s\n", error.c_str());
+        return false;
+    }
+    CheckArchive(archive.Data(), archive.nSize, cmd.nJobs, check);
+    CheckNamesInCodePage(codePage, check);
+    PrintMessages("warning", check.warnings);
+    if (!check.problems.empty()) {
+        PrintMessages("refused", check.problems);
+        return false;
+    }
+    return true;
+}
+
+int RunSetup(const CommandLine& cmd)
+{
+    int nSources = !cmd.manifest.empty() + !cmd.folder.empty() + !cmd.archive.empty();
+    if (cmd.stub.empty() || cmd.output.empty() || nSources != 1)
+        return UsageError("setup needs --stub SETUP.EXE, --output FILE and one of --manifest, --folder, --archive"),
+               EXIT_USAGE;
+    if (!cmd.positional.empty())
+        return UsageError("setup takes no further arguments: " + cmd.positional[0]), EXIT_USAGE;
+    if (!cmd.docs.empty() && cmd.uninstaller.empty())
+        return UsageError("--docs names the manuals the uninstaller removes: it needs --uninstaller"), EXIT_USAGE;
+    if (!cmd.sign.empty() && cmd.passwordFile.empty())
+        return UsageError("--sign needs --password-file FILE (the password is never given on the command line)"),
+               EXIT_USAGE;
+    if (cmd.sign.empty() && (!cmd.passwordFile.empty() || !cmd.timestamp.empty()))
+        return UsageError("--password-file and --timestamp belong to --sign"), EXIT_USAGE;
+    VersionInfoText version;
+    if (!cmd.productVersion.empty() && !ParseVersionNumbers(cmd.productVersion, version.version))
+        return UsageError("--product-version takes X.Y.Z or X.Y.Z.W, each 0 to 65535, not \"" + cmd.productVersion + "\""),
+               EXIT_USAGE;
+    if (!cmd.company.empty())
+        version.company = cmd.company;
+    if (!cmd.product.empty()) {
+        version.product = cmd.product;
+        version.description = cmd.product + " Setup";
+    }
+
+    auto start = std::chrono::steady_clock::now();
+    AnsiCodePage codePage;
+    std::vector<uint8_t> stub;
+    if (!LoadCodePage(cmd, codePage) || !ReadInput(cmd.stub, stub))
+        return EXIT_REFUSED;
+
+    std::vector<uint8_t> archive;
+    std::string payloadText;
+    if (!cmd.archive.empty() && cmd.uninstaller.empty()) {
+        // Taken as it is: the archive was made before and carries its own uninstaller.
+        ArchiveFile file;
+        ArchiveCheck check;
+        if (!LoadCheckedArchive(cmd, codePage, file, check))
+            return EXIT_REFUSED;
+        archive.assign(file.Data(), file.Data() + file.nSize);
+        payloadText = std::to_string(check.entries.size()) + " entries";
+    } else {
+        std::vector<PayloadSource> sources;
+        std::unique_ptr<ScratchFolder> scratch;
+        if (!cmd.archive.empty()) {
+            // The uninstaller's list needs the files as they install: unpacked, then packed
+            // again with the uninstaller in its place.
+            ArchiveFile file;
+            ArchiveCheck check;
+            if (!LoadCheckedArchive(cmd, codePage, file, check))
+                return EXIT_REFUSED;
+            scratch = std::make_unique<ScratchFolder>(cmd.output);
+            std::string manifest = scratch->Path() + "/archive.manifest", error;
+            std::vector<ExtractedFile> files;
+            if (!ExtractArchiveEntries(check, scratch->Path() + "/files", codePage, files, error) ||
+                !WriteExtractManifest(manifest, scratch->Path() + "/files", files, error)) {
+                std::fprintf(stderr, "payload: %s\n", error.c_str());
+                return EXIT_REFUSED;
+            }
+            if (!CollectSources(cmd, manifest, codePage, sources))
+                return EXIT_REFUSED;
+        } else if (!CollectSources(cmd, cmd.manifest, codePage, sources)) {
+            return EXIT_REFUSED;
+        }
+        std::vector<std::string> errors;
+        if (!CheckPayloadSources(sources, codePage, errors) ||
+            (!cmd.uninstaller.empty() && !AddUninstaller(cmd, codePage, sources))) {
+            PrintMessages("refused", errors);
+            return EXIT_REFUSED;
+        }
+        PayloadBuildOptions options;
+        options.nJobs = cmd.nJobs;
+        options.nLevel = cmd.nLevel;
+        options.nCodePage = cmd.nCodePage;
+        PayloadBuildReport report;
+        if (!BuildPayloadArchive(sources, options, archive, report, errors)) {
+            PrintMessages("refused", errors);
+            return EXIT_REFUSED;
+        }
+        PrintMessages("warning", report.warnings);
+        payloadText = std::to_string(report.nEntries) + " entries, " + std::to_string(report.nTotalSize) +
+                      " bytes packed to " + std::to_string(report.nTotalPacked);
+    }
+
+    std::vector<uint8_t> image;
+    std::vector<std::string> notes;
+    std::string error;
+    if (!WritePayloadIntoStub(stub, archive, version, image, notes, error)) {
+        std::fprintf(stderr, "payload: %s\n", error.c_str());
+        return EXIT_REFUSED;
+    }
+    PrintMessages("note", notes);
+    if (cmd.sign.empty()) {
+        if (!WriteFileAtomically(cmd.output, image, error)) {
+            std::fprintf(stderr, "payload: %s\n", error.c_str());
+            return EXIT_REFUSED;
+        }
+    } else {
+        std::string unsigned_ = cmd.output + ".unsigned";
+        SignOptions sign{cmd.sign, cmd.passwordFile, cmd.timestamp, version.description};
+        bool bSigned = WriteFileAtomically(unsigned_, image, error) && SignImage(unsigned_, cmd.output + ".signed", sign, error);
+        std::remove(unsigned_.c_str());
+        if (!bSigned || std::rename((cmd.output + ".signed").c_str(), cmd.output.c_str()) != 0) {
+            std::remove((cmd.output + ".signed").c_str());
+            std::fprintf(stderr, "payload: %s\n", error.empty() ? ("cannot write " + cmd.output).c_str() : error.c_str());
+            return EXIT_REFUSED;
+        }
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%s: %zu bytes, payload of %s (archive %zu bytes), version %s%s; %.3f s\n", cmd.output.c_str(),
+                image.size(), payloadText.c_str(), archive.size(), VersionText(version.version).c_str(),
+                cmd.sign.empty() ? "" : ", signed", seconds);
+    return 0;
+}
+
+int RunUninstaller(const CommandLine& cmd)
+{
+    if (cmd.uninstaller.empty() || cmd.output.empty() || cmd.manifest.empty() == cmd.folder.empty())
+        return UsageError("uninstaller needs --uninstaller BRAXDEL.DLL, --output FILE and --manifest or --folder"),
+               EXIT_USAGE;
+    if (!cmd.positional.empty())
+        return UsageError("uninstaller takes no further arguments: " + cmd.positional[0]), EXIT_USAGE;
+    AnsiCodePage codePage;
+    std::vector<PayloadSource> sources;
+    if (!LoadCodePage(cmd, codePage) || !CollectSources(cmd, cmd.manifest, codePage, sources))
+        return EXIT_REFUSED;
+    sources.erase(std::remove_if(sources.begin(), sources.end(), IsUninstallerEntry), sources.end());
+    std::vector<uint8_t> stub, library;
+    std::string list, error;
+    std::vector<std::string> notes;
+    if (!ReadInput(cmd.uninstaller, stub))
+        return EXIT_REFUSED;
+    if (!BuildInstallList(sources, cmd.docs, codePage, list, error) ||
+        !WriteListIntoUninstaller(stub, list, library, notes, error) || !WriteFileAtomically(cmd.output, library, error)) {
+        std::fprintf(stderr, "payload: %s\n", error.c_str());
+        return EXIT_REFUSED;
+    }
+    PrintMessages("note", notes);
+    std::printf("%s: %zu bytes, an installation list of %zu bytes\n", cmd.output.c_str(), library.size(), list.size());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -434,8 +752,13 @@ int main(int argc, char** argv)
         std::fputs(HELP_TEXT, cmd.bHelp ? stdout : stderr);
         return cmd.bHelp ? 0 : EXIT_USAGE;
     }
-    if (cmd.command != "build" && cmd.command != "extract" && !cmd.manifest.empty())
-        return UsageError("--manifest belongs to build and extract"), EXIT_USAGE;
+    bool bMakesSetup = cmd.command == "setup" || cmd.command == "uninstaller";
+    if (cmd.command != "build" && cmd.command != "extract" && !bMakesSetup && !cmd.manifest.empty())
+        return UsageError("--manifest belongs to build, extract, setup and uninstaller"), EXIT_USAGE;
+    if (!bMakesSetup && !(cmd.stub + cmd.archive + cmd.uninstaller + cmd.docs + cmd.productVersion + cmd.company +
+                          cmd.product + cmd.sign + cmd.passwordFile + cmd.timestamp).empty())
+        return UsageError("--stub, --archive, --uninstaller, --docs, the version and signing options belong to setup"),
+               EXIT_USAGE;
     if (cmd.command == "list" && cmd.bCodePageGiven)
         return UsageError("--codepage belongs to build, verify and extract"), EXIT_USAGE;
     if (cmd.command == "build")
@@ -446,6 +769,10 @@ int main(int argc, char** argv)
         return RunVerify(cmd);
     if (cmd.command == "extract")
         return RunExtract(cmd);
+    if (cmd.command == "setup")
+        return RunSetup(cmd);
+    if (cmd.command == "uninstaller")
+        return RunUninstaller(cmd);
     UsageError("unknown command " + cmd.command);
     return EXIT_USAGE;
 }
