@@ -2,18 +2,9 @@
 
 #include <vector>
 
+#include "LittleEndian.h"
+
 namespace {
-
-uint16_t Load16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Load32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
 
 bool Fits(size_t nOffset, size_t nLength, size_t nSize)
 {

@@ -2,32 +2,10 @@
 
 #include <algorithm>
 
+#include "LittleEndian.h"
 #include "PeResource.h"
 
 namespace {
-
-uint16_t Load16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Load32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void Store16(uint8_t* p, uint16_t value)
-{
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Store32(uint8_t* p, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 bool Fits(uint64_t nOffset, uint64_t nLength, uint64_t nSize)
 {
