@@ -96,6 +96,32 @@ protected:
     void TearDown() override { CloseWindowsTitled(PROGRAM_GROUP); }
 };
 
+// What the typical installation (application and manuals) leaves on the machine.
+void ExpectTypicalInstallation(const std::string& dir)
+{
+    for (const char* name : {"Varnix.exe", "Varnix.tlb", "Varnix.hlp", "Varnix.cnt", "BraxAbs.dll", "BraxAcq.dll",
+                             "BraxAlg.dll", "DataDependentJitter1.bxd", "TimingJitter1.bxd", "AmplitudeNoise1.bxd"})
+        EXPECT_TRUE(Exists(dir + "\\" + name)) << name;
+    EXPECT_TRUE(Exists(SystemDirectory() + "\\BraxDel.dll"));
+    EXPECT_FALSE(Exists(dir + "\\BraxDel.dll"));
+    EXPECT_FALSE(Exists(dir + "\\Axdist.exe")) << "the redistributable installer is never left behind";
+    EXPECT_FALSE(Exists(dir + "\\Comctl32.dll")) << "kept on Windows 95/98 only";
+    EXPECT_FALSE(Exists(dir + "\\Comdlg32.dll"));
+    EXPECT_FALSE(Exists(WindowsDirectory() + "\\axdist-ran.log")) << "run on Windows 95/98 only";
+    EXPECT_TRUE(Exists(dir + "\\ChmMacros"));
+    EXPECT_TRUE(Exists(dir + "\\5&10ChannelExamples"));
+    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf"));
+
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+    std::string value;
+    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
+    EXPECT_EQ(PROGRAM_GROUP, value);
+    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
+    EXPECT_EQ(ExpectedUninstallCommand(dir), value);
+}
+
 TEST_F(Installation, TypicalInstallationToCompletion)
 {
     const std::string dir = "C:\\E2E\\Typical";
@@ -163,27 +189,7 @@ TEST_F(Installation, TypicalInstallationToCompletion)
     EXPECT_TRUE(hFolder != NULL) << "the program group's folder was not opened";
     EXPECT_EQ(0u, setup.ExitCode());
 
-    for (const char* name : {"Varnix.exe", "Varnix.tlb", "Varnix.hlp", "Varnix.cnt", "BraxAbs.dll", "BraxAcq.dll",
-                             "BraxAlg.dll", "DataDependentJitter1.bxd", "TimingJitter1.bxd", "AmplitudeNoise1.bxd"})
-        EXPECT_TRUE(Exists(dir + "\\" + name)) << name;
-    EXPECT_TRUE(Exists(SystemDirectory() + "\\BraxDel.dll"));
-    EXPECT_FALSE(Exists(dir + "\\BraxDel.dll"));
-    EXPECT_FALSE(Exists(dir + "\\Axdist.exe")) << "the redistributable installer is never left behind";
-    EXPECT_FALSE(Exists(dir + "\\Comctl32.dll")) << "kept on Windows 95/98 only";
-    EXPECT_FALSE(Exists(dir + "\\Comdlg32.dll"));
-    EXPECT_FALSE(Exists(WindowsDirectory() + "\\axdist-ran.log")) << "run on Windows 95/98 only";
-    EXPECT_TRUE(Exists(dir + "\\ChmMacros"));
-    EXPECT_TRUE(Exists(dir + "\\5&10ChannelExamples"));
-    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf"));
-
-    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
-    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
-    EXPECT_TRUE(Exists(DesktopLink()));
-    std::string value;
-    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
-    EXPECT_EQ(PROGRAM_GROUP, value);
-    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
-    EXPECT_EQ(ExpectedUninstallCommand(dir), value);
+    ExpectTypicalInstallation(dir);
 }
 
 // --- The ways through the pages ---------------------------------------------------
@@ -681,21 +687,7 @@ TEST_F(Installation, SilentInstallationDoesTheWholeWorkWithoutAWindow)
     }
     EXPECT_EQ(0u, dwExit);
 
-    for (const char* name : {"Varnix.exe", "Varnix.tlb", "Varnix.hlp", "BraxAbs.dll", "TimingJitter1.bxd"})
-        EXPECT_TRUE(Exists(dir + "\\" + name)) << name;
-    EXPECT_TRUE(Exists(dir + "\\ChmMacros"));
-    EXPECT_TRUE(Exists(dir + "\\5&10ChannelExamples"));
-    EXPECT_FALSE(Exists(dir + "\\Axdist.exe"));
-    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf")) << "the medium is found beside the program, not in -dir=";
-    EXPECT_TRUE(Exists(SystemDirectory() + "\\BraxDel.dll"));
-    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
-    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
-    EXPECT_TRUE(Exists(DesktopLink()));
-    std::string value;
-    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
-    EXPECT_EQ(PROGRAM_GROUP, value);
-    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
-    EXPECT_EQ(ExpectedUninstallCommand(dir), value);
+    ExpectTypicalInstallation(dir);
     EXPECT_FALSE(Exists(WindowsDirectory() + "\\acroread-ran.log")) << "the reader was not asked for";
     EXPECT_EQ(NULL, FindWindowA(NULL, PROGRAM_GROUP)) << "no folder is opened";
 
