@@ -756,8 +756,9 @@ TEST_P(VersionInformation, NamesMakerProductAndVersionInUsEnglish)
     EXPECT_NE(0u, pFixed->dwFileVersionMS);
     EXPECT_EQ(szVersion, value("FileVersion"));
     EXPECT_EQ(szVersion, value("ProductVersion"));
-    if (expected.pszVersion)
+    if (expected.pszVersion) {
         EXPECT_STREQ(expected.pszVersion, szVersion);
+    }
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), pFixed->dwFileType);
     EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), pFixed->dwFileOS);
 }
