@@ -33,6 +33,7 @@ public:
     // Installation sequence (the first WM_TIMER) and completion hand-over.
     void RunSequence(UINT_PTR nIDEvent);
     void OnSetupFinished();
+    void OpenGroupFolder();
     // The whole of an installation under -silent, without a window: the work with the
     // switches' choices, then the reader's installer. Returns the process exit code.
     int RunSilentInstallation();
