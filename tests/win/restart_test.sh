@@ -48,6 +48,15 @@ expect_not() {
     fi
 }
 
+expect_file() {  # expect_file DESCRIPTION path
+    if [[ -f $2 ]]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $1"
+    fi
+}
+
 # -autorun: the chooser comes first, nothing is shown at the end, and Windows restarts
 # after the shell has been terminated with exit code 1.
 rm -rf "$prefix/drive_c/RestartAutorun"
@@ -57,12 +66,7 @@ expect "autorun still confirms the directory" "confirm The directory you selecte
 expect "the shell is terminated with exit code 1" "shell exit 1"
 expect_not "no completion message in autorun mode" "page Installation Complete\.\.\."
 expect_not "the restart ends the driver" "driver survived"
-if [[ -f "$prefix/drive_c/RestartAutorun/Varnix.exe" ]]; then
-    passed=$((passed + 1))
-else
-    failed=$((failed + 1))
-    echo "FAILED: the autorun installation wrote the application"
-fi
+expect_file "the autorun installation wrote the application" "$prefix/drive_c/RestartAutorun/Varnix.exe"
 
 # -autorun and a directory that cannot be prepared: the error is not shown, the setup
 # program ends, and Windows restarts all the same.
@@ -81,12 +85,7 @@ expect_not "a silent installation shows no page" "page .*"
 expect_not "a silent installation shows no first page" "first page [^n].*"
 expect "the shell is terminated" "shell exit 1"
 expect_not "the restart ends the driver" "driver survived"
-if [[ -f "$prefix/drive_c/RestartSilent/Varnix.exe" ]]; then
-    passed=$((passed + 1))
-else
-    failed=$((failed + 1))
-    echo "FAILED: the silent installation wrote the application"
-fi
+expect_file "the silent installation wrote the application" "$prefix/drive_c/RestartSilent/Varnix.exe"
 
 # A switch that cannot be understood does nothing at all: exit code 3, and no restart.
 run silent-refused silent "$setup" '-silent -restart -options=everything'
