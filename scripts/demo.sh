@@ -7,17 +7,19 @@
 #    driven through the UI driver, with a screenshot of every page in build/demo/screenshots.
 # Either way it then prints what was installed: the directory tree, the system library,
 # the shortcuts with their targets and the uninstall entry.
-# On a machine that cannot run 32-bit code (see scripts/test.sh) it runs the 64-bit build
+# Where 32-bit Wine cannot run (see scripts/test.sh) it runs the 64-bit build
 # of the same sources under 64-bit Wine instead, and says so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SETUP_BUILD_DIR:-$root/build}
 
+"$root/scripts/install-deps.sh"
+export SETUP_DEPS_CHECKED=1
 "$root/scripts/build.sh"
 win=win
-if ! "$root/scripts/runs-i386.sh"; then
-    echo "*** This machine cannot run 32-bit x86 programs: the demo runs the 64-bit build of the"
-    echo "*** same sources (build/win64) under 64-bit Wine."
+if ! why=$("$root/scripts/runs-i386.sh"); then
+    echo "*** $why"
+    echo "*** The demo runs the 64-bit build of the same sources (build/win64) under 64-bit Wine."
     "$root/scripts/build.sh" --win64-only
     win=win64
     export PATH="$root/scripts/wine64:$PATH" SETUP_WINEARCH=win64

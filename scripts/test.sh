@@ -3,14 +3,17 @@
 # 32-bit Setup.exe, then the Windows tests under Wine in a throwaway prefix of the build
 # tree, on a private Xvfb display.
 #
-# On a machine that cannot run 32-bit x86 code (scripts/runs-i386.sh), 32-bit Wine cannot
-# start: the Windows tests are then built as 64-bit programs (build/win64) and run under
-# 64-bit Wine, and the run says so. The benchmark's smoke run needs 32-bit Wine (its NSIS
-# peer is a 32-bit program) and is left out there.
+# Where 32-bit Wine cannot run (scripts/runs-i386.sh: a kernel without 32-bit emulation,
+# or an i386 package index that could not be fetched today), the Windows tests are built
+# as 64-bit programs (build/win64) and run under 64-bit Wine, and the run says so. The
+# WOW64 scenario, the restart test's 32-bit prefix and the benchmark's smoke run (its NSIS
+# peer is a 32-bit program) need 32-bit Wine and are left out there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SETUP_BUILD_DIR:-$root/build}
 
+"$root/scripts/install-deps.sh"
+export SETUP_DEPS_CHECKED=1
 "$root/scripts/build.sh" "$@"
 
 status=0
@@ -32,10 +35,10 @@ win_tests() {  # win_tests BUILD_TREE [ctest arguments]
     ' bash "$root" "$tree" "$@"
 }
 
-if "$root/scripts/runs-i386.sh"; then
+if why=$("$root/scripts/runs-i386.sh"); then
     win_tests "$build/win" || status=1
 else
-    echo "*** This machine cannot run 32-bit x86 programs, so 32-bit Wine cannot start here."
+    echo "*** $why"
     echo "*** The 32-bit Setup.exe gets its static checks only; the Windows tests run as"
     echo "*** 64-bit programs built from the same sources, under 64-bit Wine."
     (cd "$build/win" && ctest --output-on-failure -L static) || status=1
