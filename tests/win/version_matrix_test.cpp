@@ -1,0 +1,178 @@
+// Every Windows version Wine emulates, from Windows 95 to Windows 10: a silent installation
+// by a copy of Setup.exe that Wine tells that version, a check of what it wrote (files, the
+// Windows 95/98 rules, shortcuts, the uninstall entry), the registered uninstall command
+// under the same version, and a check that everything installed is gone again.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "uidriver/UiDriver.h"
+
+namespace {
+
+using namespace e2e;
+
+struct WindowsVersion {
+    const char* pszWine;     // Wine's name for it (HKCU\Software\Wine\AppDefaults\...\Version)
+    const char* pszLogged;   // how the setup log's first line names it, up to the build
+    const char* pszAlsoLogged;  // another name Wine may report (8.1 and 10 look like 8 to a program without a manifest entry)
+    bool bWin9x;             // 95 and 98: the redistributable runs, the common controls stay
+};
+
+const WindowsVersion VERSIONS[] = {
+    {"win95", "Windows 4.0.", NULL, true},       {"win98", "Windows 4.10.", NULL, true},
+    {"winme", "Windows 4.90.", NULL, false},     {"nt40", "Windows NT 4.0.", NULL, false},
+    {"win2k", "Windows NT 5.0.", NULL, false},   {"winxp", "Windows NT 5.1.", "Windows NT 5.2.", false},
+    {"vista", "Windows NT 6.0.", NULL, false},   {"win7", "Windows NT 6.1.", NULL, false},
+    {"win81", "Windows NT 6.3.", "Windows NT 6.2.", false}, {"win10", "Windows NT 10.0.", "Windows NT 6.2.", false},
+};
+
+const char WINE_APP_DEFAULTS[] = "Software\\Wine\\AppDefaults\\";
+const char UNINSTALL_TITLE[] = "Pelorin Uninstall";
+const DWORD UNINSTALL_MS = 60000;
+
+// Wine reports pszVersion to every program of that file name started from now on.
+void EmulateFor(const std::string& exeName, const char* pszVersion)
+{
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, (WINE_APP_DEFAULTS + exeName).c_str(), &hKey));
+    RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(pszVersion), lstrlenA(pszVersion) + 1);
+    RegCloseKey(hKey);
+}
+
+void StopEmulating(const std::string& exeName)
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, (WINE_APP_DEFAULTS + exeName).c_str());
+}
+
+std::string FirstLogLine(const std::string& path)
+{
+    std::string text = ReadFileText(path);
+    size_t nEnd = text.find("\r\n");
+    // "2026-12-09 05:43:08 text"
+    return nEnd != std::string::npos && nEnd > 20 ? text.substr(20, nEnd - 20) : "";
+}
+
+bool StartsWith(const std::string& text, const char* pszPrefix)
+{
+    return pszPrefix && text.compare(0, lstrlenA(pszPrefix), pszPrefix) == 0;
+}
+
+// Starts the registered command as the system's list of installed programs does (from the
+// 64-bit side on 64-bit Windows), answers its question with Yes and returns its report.
+std::string RunRegisteredUninstall(const std::string& command)
+{
+    std::string line = IsWow64() ? "\"" + WindowsDirectory() + "\\Sysnative\\cmd.exe\" /c \"" + command + "\"" : command;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    EXPECT_TRUE(CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << line;
+    if (!pi.hProcess)
+        return "";
+    std::string report;
+    HWND hQuestion = uidriver::WaitForWindow(UNINSTALL_TITLE, UNINSTALL_MS, 0, "#32770");
+    EXPECT_TRUE(hQuestion != NULL) << "the uninstaller did not ask: " << command;
+    if (hQuestion) {
+        uidriver::WaitIdle(hQuestion);
+        uidriver::Click(hQuestion, IDYES);
+        uidriver::WaitWindowGone(hQuestion, 10000);
+        HWND hReport = uidriver::WaitForWindow(UNINSTALL_TITLE, UNINSTALL_MS, 0, "#32770");
+        EXPECT_TRUE(hReport != NULL) << "no report after the removal";
+        if (hReport) {
+            uidriver::WaitIdle(hReport);
+            report = uidriver::ControlText(hReport, 0xFFFF);
+            uidriver::Click(hReport, IDOK);
+        }
+    }
+    WaitForSingleObject(pi.hProcess, UNINSTALL_MS);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return report;
+}
+
+class VersionMatrix : public ::testing::TestWithParam<WindowsVersion> {
+protected:
+    void SetUp() override
+    {
+        const WindowsVersion& version = GetParam();
+        m_exeName = std::string("Setup-") + version.pszWine + ".exe";
+        m_exe = uidriver::ModuleDirectory() + m_exeName;
+        m_dir = std::string("C:\\Matrix\\") + version.pszWine;
+        m_log = m_dir + ".log";
+        CreateDirectoryA("C:\\Matrix", NULL);
+        DeleteTree(m_dir);
+        DeleteFileA(m_log.c_str());
+        DeleteTree(GroupDir());
+        DeleteFileA(DesktopLink().c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+        DeleteFileA((WindowsDirectory() + "\\axdist-ran.log").c_str());
+        ASSERT_TRUE(CopyFileA((uidriver::ModuleDirectory() + "Setup.exe").c_str(), m_exe.c_str(), FALSE));
+        EmulateFor(m_exeName, version.pszWine);
+        EmulateFor("rundll32.exe", version.pszWine);
+    }
+    void TearDown() override
+    {
+        StopEmulating(m_exeName);
+        StopEmulating("rundll32.exe");
+        DeleteFileA(m_exe.c_str());
+    }
+
+    std::string m_exeName, m_exe, m_dir, m_log;
+};
+
+TEST_P(VersionMatrix, SilentInstallationAndRemoval)
+{
+    const WindowsVersion& version = GetParam();
+    {
+        uidriver::Process setup = uidriver::Launch(m_exe, "-silent -dir=" + m_dir + " -log=" + m_log);
+        ASSERT_EQ(0u, setup.WaitExit(120000)) << ReadFileText(m_log);
+    }
+    std::string started = FirstLogLine(m_log);
+    const std::string prefix = "Pelorin Setup started on ";
+    EXPECT_TRUE(StartsWith(started, (prefix + version.pszLogged).c_str()) ||
+                (version.pszAlsoLogged && StartsWith(started, (prefix + version.pszAlsoLogged).c_str())))
+        << "the program was not told " << version.pszWine << ": " << started;
+
+    // What the installation wrote.
+    for (const char* pszName : TYPICAL_INSTALLED_FILES)
+        EXPECT_TRUE(Exists(m_dir + "\\" + pszName)) << pszName;
+    EXPECT_TRUE(Exists(SystemDirectory() + "\\BraxDel.dll"));
+    EXPECT_FALSE(Exists(m_dir + "\\Axdist.exe"));
+    EXPECT_EQ(version.bWin9x, Exists(WindowsDirectory() + "\\axdist-ran.log")) << "the redistributable installer";
+    EXPECT_EQ(version.bWin9x, Exists(m_dir + "\\Comctl32.dll")) << "the common controls stay on 95/98 only";
+    EXPECT_EQ(version.bWin9x, Exists(m_dir + "\\Comdlg32.dll"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+    std::string value;
+    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
+    EXPECT_EQ(PROGRAM_GROUP, value);
+    std::string command;
+    ASSERT_TRUE(ReadUninstallValue("UninstallString", &command));
+
+    // The removal, told the same version.
+    std::string report = RunRegisteredUninstall(command);
+    EXPECT_NE(std::string::npos, report.find("Pelorin has been removed from " + m_dir + "\\")) << report;
+    for (const char* pszName : TYPICAL_INSTALLED_FILES)
+        EXPECT_FALSE(Exists(m_dir + "\\" + pszName)) << pszName;
+    // The common-control libraries are the installation's own: listed, and removed too.
+    EXPECT_FALSE(Exists(m_dir + "\\Comctl32.dll"));
+    EXPECT_FALSE(Exists(m_dir)) << report;
+    EXPECT_FALSE(Exists(GroupDir()));
+    EXPECT_FALSE(Exists(DesktopLink()));
+    EXPECT_FALSE(ReadUninstallValue("DisplayName", &value)) << "the uninstall entry";
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, VersionMatrix, ::testing::ValuesIn(VERSIONS),
+                         [](const ::testing::TestParamInfo<WindowsVersion>& info) {
+                             return std::string(info.param.pszWine);
+                         });
+
+} // namespace
