@@ -236,8 +236,18 @@ foreach(source ${WIN_TEST_SOURCES})
     if(name STREQUAL "engine_short_write_test")
         set(runner_options --file-size-limit 1024)
     endif()
-    add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh ${runner_options}
-             $<TARGET_FILE:${name}> WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    if(name STREQUAL "version_matrix_test")
+        # Every Windows version, and one of them again through WOW64 (32-bit build only).
+        set(wow64_prefix)
+        if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+            set(wow64_prefix ${CMAKE_BINARY_DIR}/prefixes/wow64)
+        endif()
+        add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/version_matrix.sh $<TARGET_FILE:${name}>
+                 ${wow64_prefix} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    else()
+        add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh ${runner_options}
+                 $<TARGET_FILE:${name}> WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    endif()
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 900)
 endforeach()
 

@@ -18,6 +18,13 @@ namespace e2e {
 const char PROGRAM_GROUP[] = "Corvane Corporation - Pelorin";
 const char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane Corporation - Pelorin";
 
+// What the typical installation of the demo payload (application and manuals) writes into
+// the installation directory.
+const char* const TYPICAL_INSTALLED_FILES[] = {
+    "Varnix.exe", "Varnix.tlb", "Varnix.hlp", "Varnix.cnt", "BraxAbs.dll", "BraxAcq.dll", "BraxAlg.dll",
+    "DataDependentJitter1.bxd", "TimingJitter1.bxd", "AmplitudeNoise1.bxd", "Docs\\Index.pdf", "Docs\\UserGuide.pdf",
+    "Docs\\Reference.pdf"};
+
 inline std::string SpecialFolder(int csidl)
 {
     char szPath[MAX_PATH] = "";

@@ -26,12 +26,6 @@ const char TITLE[] = "Pelorin Uninstall";
 // The static text of a message box.
 const int MESSAGE_TEXT_ID = 0xFFFF;
 
-// What the typical installation of the demo payload writes into the directory.
-const char* const INSTALLED_FILES[] = {"Varnix.exe", "Varnix.tlb", "Varnix.hlp", "Varnix.cnt", "BraxAbs.dll",
-                                       "BraxAcq.dll", "BraxAlg.dll", "DataDependentJitter1.bxd", "TimingJitter1.bxd",
-                                       "AmplitudeNoise1.bxd", "Docs\\Index.pdf", "Docs\\UserGuide.pdf",
-                                       "Docs\\Reference.pdf"};
-
 void WriteAll(const std::string& path, const std::string& text)
 {
     FILE* pFile = std::fopen(path.c_str(), "wb");
@@ -111,7 +105,7 @@ void Install(const std::string& dir)
     EXPECT_EQ(0u, setup.ExitCode());
     WaitForWindow(PROGRAM_GROUP, 20000);
     CloseGroupWindow();
-    for (const char* pszName : INSTALLED_FILES)
+    for (const char* pszName : TYPICAL_INSTALLED_FILES)
         ASSERT_TRUE(Exists(dir + "\\" + pszName)) << pszName << " was not installed";
 }
 
@@ -198,7 +192,7 @@ TEST_F(Uninstall, RemovesWhatWasInstalledAndKeepsWhatTheUserAddedOrChanged)
     EXPECT_TRUE(Contains(report, dir + " (folder not empty")) << report;
     EXPECT_FALSE(Contains(report, "Varnix.exe")) << report;
 
-    for (const char* pszName : INSTALLED_FILES) {
+    for (const char* pszName : TYPICAL_INSTALLED_FILES) {
         if (std::string(pszName) != "Varnix.tlb") {
             EXPECT_FALSE(Exists(dir + "\\" + pszName)) << pszName << " is still there";
         }
