@@ -22,12 +22,17 @@ if [[ ! -f "$prefix/system.reg" ]]; then
     wineserver -w
 fi
 # Wine draws the caption buttons with the Marlett font (Debian's fonts-wine); without it
-# they show letters. This Wine does not take it from its own data folder, so the prefix
-# gets a copy among its fonts.
+# they show letters, in every window and screenshot of the tests. This Wine does not take
+# it from its own data folder, so the prefix gets a copy among its fonts, or is refused.
+marlett=/usr/share/wine/fonts/marlett.ttf
 fonts=$prefix/drive_c/windows/Fonts
-if [[ -f /usr/share/wine/fonts/marlett.ttf && ! -f $fonts/marlett.ttf ]]; then
+if [[ ! -f $fonts/marlett.ttf ]]; then
+    if [[ ! -f $marlett ]]; then
+        echo "wine-prefix.sh: no Marlett font at $marlett: install Debian's fonts-wine (scripts/install-deps.sh)" >&2
+        exit 1
+    fi
     mkdir -p "$fonts"
-    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    cp "$marlett" "$fonts/"
 fi
 # Wine's long-lived helper processes inherit the output of whoever starts them first:
 # start them here, detached, so that no test runner waits on their pipes.

@@ -1,7 +1,8 @@
-// Moving through folders in the directory chooser as a user does: steps down and up by
-// double-click (the list's notification and a real mouse double-click), a typed path as
-// the base of the next step, Enter in the list, and the drive list with a drive of the
-// test's own.
+// Moving through folders in the directory chooser as a user does, one row a walk: steps
+// down and up by double-click (the list's notification and a real mouse double-click), a
+// typed path as the base of the next step, steps too long for the chooser's 256-character
+// buffers refused without a change; then Enter in the list, and the drive list with a
+// drive of the test's own.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "chooser_support.h"
 
@@ -17,117 +19,59 @@ using namespace choosertest;
 
 namespace {
 
-TEST_F(Chooser, DescendAndGoBackUp)
+std::vector<Walk> Walks()
 {
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE + "Alpha").c_str();
-    View alpha, base, beta, deep, backToBeta;
-    EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
-                  alpha = ReadView(h);
-                  DoubleClick(h, "[..]");
-                  base = ReadView(h);
-                  DoubleClick(h, "[Beta]");
-                  beta = ReadView(h);
-                  DoubleClick(h, "[Deep]");
-                  deep = ReadView(h);
-                  DoubleClick(h, "[..]");
-                  backToBeta = ReadView(h);
-                  uidriver::Click(h, IDOK);
-              }));
-    EXPECT_EQ(BASE + "Alpha\\", alpha.edit);
-    EXPECT_EQ(Items{"[..]"}, alpha.list);
-    EXPECT_EQ(BASE, base.edit);
-    EXPECT_EQ(4u, base.list.size());
-    EXPECT_EQ(BASE + "Beta\\", beta.edit);
-    EXPECT_EQ(Sorted({"[..]", "[Deep]"}), Sorted(beta.list));
-    EXPECT_EQ(0, beta.nListSelection);
-    EXPECT_EQ(BASE + "Beta\\Deep\\", deep.edit);
-    EXPECT_EQ(BASE + "Beta\\", backToBeta.edit);
-    EXPECT_EQ("[-c-]", backToBeta.drive);
-    EXPECT_EQ(BASE + "Beta", std::string(dialog.m_strPath));
+    const Items betaEntries = {"[..]", "[Deep]"};
+    const std::string typed = BASE + std::string(280, 't');
+    return {
+        {"DescendAndGoBackUp", BASE + "Alpha",
+         {{Act::Look, "", BASE + "Alpha\\", {"[..]"}},
+          {Act::Open, "[..]", BASE, BASE_ENTRIES},
+          {Act::Open, "[Beta]", BASE + "Beta\\", betaEntries},
+          {Act::Open, "[Deep]", BASE + "Beta\\Deep\\", {"[..]"}},
+          {Act::Open, "[..]", BASE + "Beta\\", betaEntries}},
+         BASE + "Beta"},
+        {"RealMouseDoubleClickOpensTheEntry", WithoutBackslash(BASE),
+         {{Act::MouseOpen, "[Beta]", BASE + "Beta\\", betaEntries}}, BASE + "Beta"},
+        // [Beta] of Base is selected, but the typed directory is where the step starts;
+        // then up from a typed path whose last component has one letter.
+        {"TypedPathIsTheBaseOfTheNextStep", WithoutBackslash(BASE),
+         {{Act::Select, "[Beta]"},
+          {Act::Type, WithoutBackslash(SECOND)},
+          {Act::Open, "[Beta]", SECOND + "Beta\\", {"[..]", "[FromSecond]"}},
+          {Act::Select, "[..]"},
+          {Act::Type, BASE + "a"},
+          {Act::Open, "[..]", BASE, BASE_ENTRIES}},
+         WithoutBackslash(BASE)},
+        {"UpStepsToTheDriveRoot", ROOT + "Base",
+         {{Act::Open, "[..]", ROOT, ROOT_ENTRIES}, {Act::Open, "[..]", "C:\\", {"[chooser-test]"}, {"[..]"}}}, "C:"},
+        // Up from C:\ is C:*, the current directory of C:, which is its root in this process.
+        {"UpFromATypedDriveRootStaysThere", ROOT + "Base",
+         {{Act::Select, "[..]"}, {Act::Type, "C:\\"}, {Act::Open, "[..]", "C:\\", {"[chooser-test]"}, {"[..]"}}},
+         "C:"},
+        {"DescentThatFitsIsTakenOneThatDoesNotIsRefused", WithoutBackslash(LONG_DIR),
+         {{Act::Refuse, Entry(TOO_DEEP)},
+          {Act::Refuse, Entry(LONGEST_LISTED)},
+          {Act::Open, Entry(ENTERABLE), LONG_DIR + ENTERABLE + "\\", {"[..]"}},
+          {Act::Open, "[..]", LONG_DIR, LONG_ENTRIES}},
+         WithoutBackslash(LONG_DIR)},
+        // Next hands back the whole typed text, whatever its length.
+        {"OverlongTypedPathRefusesSteps", WithoutBackslash(BASE),
+         {{Act::Type, typed}, {Act::Refuse, "[..]"}, {Act::Refuse, "[Alpha]"}}, typed},
+    };
 }
 
-TEST_F(Chooser, RealMouseDoubleClickOpensTheEntry)
+TEST_P(ChooserWalk, ShowsWhereEachStepLeads)
 {
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
-    std::string edit;
-    RunChooser(dialog, [&](HWND h) {
-        HWND hList = GetDlgItem(h, IDC_DIR_LIST);
-        int nIndex = IndexOf(ListEntries(h), "[Beta]");
-        RECT rcItem = {};
-        SendMessageA(hList, LB_GETITEMRECT, nIndex, reinterpret_cast<LPARAM>(&rcItem));
-        LPARAM at = MAKELPARAM((rcItem.left + rcItem.right) / 2, (rcItem.top + rcItem.bottom) / 2);
-        PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageA(hList, WM_LBUTTONUP, 0, at);
-        PostMessageA(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        PostMessageA(hList, WM_LBUTTONUP, 0, at);
-        Settle(h);
-        edit = EditText(h);
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ(BASE + "Beta\\", edit);
+    ExpectWalk(GetParam());
 }
 
-TEST_F(Chooser, TypedPathIsTheBaseOfTheNextStep)
-{
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
-    View down, up;
-    RunChooser(dialog, [&](HWND h) {
-        // [Beta] of Base is selected, but the typed directory is where the step starts.
-        SelectEntry(h, "[Beta]");
-        Type(h, SECOND.substr(0, SECOND.size() - 1));
-        DoubleClick(h, "[Beta]");
-        down = ReadView(h);
-        // Up from a typed path whose last component has one letter.
-        SelectEntry(h, "[..]");
-        Type(h, BASE + "a");
-        DoubleClick(h, "[..]");
-        up = ReadView(h);
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ(SECOND + "Beta\\", down.edit);
-    EXPECT_EQ(Sorted({"[..]", "[FromSecond]"}), Sorted(down.list));
-    EXPECT_EQ(BASE, up.edit);
-    EXPECT_EQ(4u, up.list.size());
-}
-
-TEST_F(Chooser, UpStepsToTheDriveRoot)
-{
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (ROOT + "Base").c_str();
-    std::string first, second, root;
-    Items rootList;
-    RunChooser(dialog, [&](HWND h) {
-        DoubleClick(h, "[..]");
-        first = EditText(h);
-        DoubleClick(h, "[..]");
-        second = EditText(h);
-        rootList = ListEntries(h);
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ(ROOT, first);
-    EXPECT_EQ("C:\\", second);
-    EXPECT_FALSE(Contains(rootList, "[..]"));
-
-    // Typing C:\ while [..] of another directory is selected: up from C:\ is C:*, the
-    // current directory of C:, which is its root in this process.
-    dialog.m_strPath = (ROOT + "Base").c_str();
-    RunChooser(dialog, [&](HWND h) {
-        SelectEntry(h, "[..]");
-        Type(h, "C:\\");
-        DoubleClick(h, "[..]");
-        root = EditText(h);
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ("C:\\", root);
-}
+INSTANTIATE_TEST_SUITE_P(Navigation, ChooserWalk, ::testing::ValuesIn(Walks()), WalkName);
 
 TEST_F(Chooser, EnterInTheListNavigatesAndKeepsTheDialogOpen)
 {
     CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
+    dialog.m_strPath = WithoutBackslash(BASE).c_str();
     std::string edit;
     bool bOpen = false;
     std::string pathAfterEnter;
@@ -149,7 +93,7 @@ TEST_F(Chooser, EnterInTheListNavigatesAndKeepsTheDialogOpen)
               }));
     EXPECT_TRUE(bOpen);
     EXPECT_EQ(BASE + "Beta\\", edit);
-    EXPECT_EQ(BASE.substr(0, BASE.size() - 1), pathAfterEnter) << "every Enter stores the edit text first";
+    EXPECT_EQ(WithoutBackslash(BASE), pathAfterEnter) << "every Enter stores the edit text first";
     EXPECT_EQ(BASE + "Beta", std::string(dialog.m_strPath)) << "the second Enter stored Beta";
 }
 
@@ -233,7 +177,7 @@ TEST_F(Chooser, DriveWhoseListingCannotBeShownLeavesTheViewAsItWas)
     const std::string longCurrent = variable.substr(1) + "\\" + std::string(300, 'q');
     ASSERT_TRUE(SetEnvironmentVariableA(variable.c_str(), longCurrent.c_str()));
     CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
+    dialog.m_strPath = WithoutBackslash(BASE).c_str();
     View before, after;
     EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
                   before = ReadView(h);
@@ -258,7 +202,7 @@ TEST_F(Chooser, DriveListAndDriveChange)
     GetCurrentDirectoryA(sizeof szCurrent, szCurrent);
 
     CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
+    dialog.m_strPath = WithoutBackslash(BASE).c_str();
     Items drives;
     View onTestDrive, onCurrentDrive, onC;
     bool bOpenAfterEnter = false;

@@ -13,28 +13,27 @@ using namespace choosertest;
 
 namespace {
 
+// Enter is Next in the edit field, where the focus starts, and in the drive list; on a
+// focused button it activates that button. The close box is Cancel.
 TEST_F(Chooser, EnterInTheEditOrTheDriveListEndsWithOk)
 {
     CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
-    int nFocusID = 0;
-    EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
-                  nFocusID = GetDlgCtrlID(uidriver::Focus(h));
-                  uidriver::PressEnter(h);
-              }));
-    EXPECT_EQ(IDC_DIR_EDIT, nFocusID) << "the edit field has the focus at the start";
-    EXPECT_EQ(BASE.substr(0, BASE.size() - 1), std::string(dialog.m_strPath));
-
-    EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
-                  ASSERT_TRUE(uidriver::SetFocusTo(h, IDC_DRIVE_COMBO));
-                  Settle(h);
-                  uidriver::PressEnter(h);
-              }));
-    EXPECT_EQ(IDCANCEL, RunChooser(dialog, [&](HWND h) {
-                  ASSERT_TRUE(uidriver::SetFocusTo(h, IDCANCEL));
-                  Settle(h);
-                  uidriver::PressEnter(h);
-              })) << "Enter on a focused button activates it";
+    const struct { int nFocusTo; INT_PTR nResult; } endings[] = {{0, IDOK}, {IDC_DRIVE_COMBO, IDOK}, {IDCANCEL, IDCANCEL}};
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(testing::Message() << "Enter with the focus moved to control " << ending.nFocusTo);
+        dialog.m_strPath = WithoutBackslash(BASE).c_str();
+        int nFocusID = 0;
+        EXPECT_EQ(ending.nResult, RunChooser(dialog, [&](HWND h) {
+                      nFocusID = GetDlgCtrlID(uidriver::Focus(h));
+                      if (ending.nFocusTo) {
+                          ASSERT_TRUE(uidriver::SetFocusTo(h, ending.nFocusTo));
+                      }
+                      Settle(h);
+                      uidriver::PressEnter(h);
+                  }));
+        EXPECT_EQ(IDC_DIR_EDIT, nFocusID) << "the edit field has the focus at the start";
+        EXPECT_EQ(WithoutBackslash(BASE), std::string(dialog.m_strPath));
+    }
     EXPECT_EQ(IDCANCEL, RunChooser(dialog, [&](HWND h) { uidriver::CloseBox(h); }));
 }
 
@@ -63,7 +62,7 @@ TEST_F(Chooser, ResultLosesOneTrailingBackslash)
 TEST_F(Chooser, ReopensAtTheLastChoice)
 {
     CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
+    dialog.m_strPath = WithoutBackslash(BASE).c_str();
     RunChooser(dialog, [&](HWND h) {
         DoubleClick(h, "[Beta]");
         uidriver::Click(h, IDOK);

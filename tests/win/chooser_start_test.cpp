@@ -1,11 +1,13 @@
-// Where the directory chooser opens: start directories that exist and that do not, a
-// drive root, an empty start, and a start without a drive letter. Screenshots go to
+// Where the directory chooser opens, one row a start: directories that exist and that do
+// not, a drive root, an empty start, a start without a drive letter, a directory of long
+// names, and starts too long for the chooser's 256-character buffers. Screenshots go to
 // <build>/win/screenshots.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "chooser_support.h"
 
@@ -13,117 +15,50 @@ using namespace choosertest;
 
 namespace {
 
-TEST_F(Chooser, MissingDefaultStartShowsOnlyTheWayUp)
-{
-    if (DirectoryExists("C:\\Pelorin"))
-        GTEST_SKIP() << "C:\\Pelorin exists in this prefix";
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = "C:\\Pelorin";
-    View view;
-    EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
-                  view = ReadView(h);
-                  Screenshot(h, "chooser-missing-start");
-                  uidriver::Click(h, IDOK);
-              }));
-    EXPECT_EQ("C:\\Pelorin\\", view.edit);
-    EXPECT_EQ(Items{"[..]"}, view.list);
-    EXPECT_EQ(0, view.nListSelection);
-    EXPECT_EQ("[-c-]", view.drive);
-    EXPECT_STREQ("C:\\Pelorin", dialog.m_strPath) << "Next right away hands back the start";
-}
+const std::string DEFAULT_START = "C:\\Pelorin";
 
-TEST_F(Chooser, MissingStartGoesUpToTheNearestLevel)
+std::vector<Walk> Starts()
 {
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (ROOT + "Missing").c_str();
-    View missing, up;
-    EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
-                  missing = ReadView(h);
-                  DoubleClick(h, "[..]");
-                  up = ReadView(h);
-                  uidriver::Click(h, IDOK);
-              }));
-    EXPECT_EQ(ROOT + "Missing\\", missing.edit);
-    EXPECT_EQ(Items{"[..]"}, missing.list);
-    EXPECT_EQ(0, missing.nListSelection);
-    EXPECT_EQ(ROOT, up.edit);
-    EXPECT_EQ(Sorted({"[..]", "[Base]", "[Long]", "[Second]", "[drive]"}), Sorted(up.list));
-    EXPECT_EQ((ROOT.substr(0, ROOT.size() - 1)).c_str(), std::string(dialog.m_strPath));
-}
-
-TEST_F(Chooser, ExistingStartListsItsSubdirectoriesOnly)
-{
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = (BASE.substr(0, BASE.size() - 1)).c_str();
-    View view;
-    RunChooser(dialog, [&](HWND h) {
-        view = ReadView(h);
-        Screenshot(h, "chooser-existing");
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ(BASE, view.edit);
-    EXPECT_EQ(Sorted({"[..]", "[Alpha]", "[Beta]", "[Secret]"}), Sorted(view.list))
-        << "files are not listed, hidden and system directories are, [.] never";
-    EXPECT_EQ(0, view.nListSelection) << "the first entry of the sorted list is selected";
-    EXPECT_EQ("[-c-]", view.drive);
-}
-
-TEST_F(Chooser, StartWithTrailingBackslashAndEmptyStart)
-{
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = BASE.c_str();
-    std::string edit;
-    RunChooser(dialog, [&](HWND h) {
-        edit = EditText(h);
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ(BASE, edit) << "no second backslash is added";
-
-    // An empty start is the root of the current drive: this process runs on Z:.
     char szCurrent[MAX_PATH];
     GetCurrentDirectoryA(sizeof szCurrent, szCurrent);
-    dialog.m_strPath = "";
-    View view;
-    RunChooser(dialog, [&](HWND h) {
-        view = ReadView(h);
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ(std::string(szCurrent, 3), view.edit);
-    EXPECT_FALSE(Contains(view.list, "[..]"));
-    EXPECT_EQ(std::string("[-") + static_cast<char>(szCurrent[0] | 0x20) + "-]", view.drive);
+    const std::string currentRoot(szCurrent, 3);  // this process runs on Z:
+    const std::string currentDrive = std::string("[-") + static_cast<char>(szCurrent[0] | 0x20) + "-]";
+    const std::string overlong = "C:\\" + std::string(251, 's');  // 254: its pattern would need 256
+    const std::string longer = "C:\\" + std::string(300, 's');    // longer than the buffers themselves
+    const std::string share = "\\\\nowhere-server\\share";
+    return {
+        {"MissingDefaultShowsOnlyTheWayUp", DEFAULT_START, {{Act::Look, "", DEFAULT_START + "\\", {"[..]"}}},
+         DEFAULT_START, "chooser-missing-start"},
+        {"MissingGoesUpToTheNearestLevel", ROOT + "Missing",
+         {{Act::Look, "", ROOT + "Missing\\", {"[..]"}}, {Act::Open, "[..]", ROOT, ROOT_ENTRIES}},
+         WithoutBackslash(ROOT)},
+        {"ExistingListsItsSubdirectories", WithoutBackslash(BASE), {{Act::Look, "", BASE, BASE_ENTRIES}},
+         WithoutBackslash(BASE), "chooser-existing"},
+        {"TrailingBackslashGetsNoSecond", BASE, {{Act::Look, "", BASE, BASE_ENTRIES}}, WithoutBackslash(BASE)},
+        {"EmptyIsTheCurrentDrivesRoot", "", {{Act::Look, "", currentRoot, {}, {"[..]"}, currentDrive}},
+         currentRoot.substr(0, 2)},
+        {"DriveRootHasNoWayUp", "C:\\", {{Act::Look, "", "C:\\", {"[chooser-test]", "[windows]"}, {"[..]", "[.]"}}},
+         "C:", "chooser-drive-root"},
+        {"PathWithoutDriveLetterSelectsNoDrive", share, {{Act::Look, "", share + "\\", {"[..]"}, {}, ""}}, share},
+        {"LongNamesListedOnlyWhenTheirEntryFits", WithoutBackslash(LONG_DIR), {{Act::Look, "", LONG_DIR, LONG_ENTRIES}},
+         WithoutBackslash(LONG_DIR), "chooser-long-names"},
+        {"OverlongShownAsItStandsWithItsWayUp", overlong,
+         {{Act::Look, "", overlong, {"[..]"}},
+          {Act::Open, "[..]", "C:\\", {"[chooser-test]"}, {"[..]"}},
+          {Act::Type, overlong}},
+         overlong, "chooser-overlong-start"},
+        {"LongerThanTheBuffersShownAsItStands", longer, {{Act::Look, "", longer, {"[..]"}}, {Act::Refuse, "[..]"}},
+         longer},
+    };
 }
 
-TEST_F(Chooser, DriveRootHasNoWayUp)
+TEST_P(ChooserWalk, OpensWhereItsStartLeads)
 {
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = "C:\\";
-    View view;
-    EXPECT_EQ(IDOK, RunChooser(dialog, [&](HWND h) {
-                  view = ReadView(h);
-                  Screenshot(h, "chooser-drive-root");
-                  uidriver::Click(h, IDOK);
-              }));
-    EXPECT_EQ("C:\\", view.edit);
-    EXPECT_FALSE(Contains(view.list, "[..]"));
-    EXPECT_FALSE(Contains(view.list, "[.]"));
-    EXPECT_TRUE(Contains(view.list, "[chooser-test]"));
-    EXPECT_TRUE(Contains(view.list, "[windows]"));
-    EXPECT_EQ(0, view.nListSelection);
-    EXPECT_STREQ("C:", dialog.m_strPath) << "C:\\ loses its one backslash";
+    if (GetParam().start == DEFAULT_START && DirectoryExists(DEFAULT_START))
+        GTEST_SKIP() << DEFAULT_START << " exists in this prefix";
+    ExpectWalk(GetParam());
 }
 
-TEST_F(Chooser, PathWithoutDriveLetterSelectsNoDrive)
-{
-    CDirectoryDlg dialog(NULL);
-    dialog.m_strPath = "\\\\nowhere-server\\share";
-    View view;
-    RunChooser(dialog, [&](HWND h) {
-        view = ReadView(h);
-        uidriver::PressEscape(h);
-    });
-    EXPECT_EQ("\\\\nowhere-server\\share\\", view.edit);
-    EXPECT_EQ(Items{"[..]"}, view.list);
-    EXPECT_EQ("", view.drive);
-}
+INSTANTIATE_TEST_SUITE_P(Start, ChooserWalk, ::testing::ValuesIn(Starts()), WalkName);
 
 } // namespace

@@ -1,14 +1,18 @@
-// The options page on a medium folder with and without the manual and the PDF reader's
-// installer: which boxes it offers and ticks, what it hands back, the refusal of an empty
-// choice; the medium folder as the program resolves it from its command line; and the
-// refusal's caption in a setup-like program started from a medium.
+// The options page, one row a display: a medium folder with and without the manual and the
+// PDF reader's installer, the program started from it in the ways Windows may write its
+// command line; which boxes it offers and ticks, what it hands back. Then the choice
+// carried over a return to the page, the refusal of an empty choice, the medium folder
+// as the program resolves it from its command line, and the refusal's caption in a
+// setup-like program started from a medium.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/Options.h"
 #include "app/SetupDirectory.h"
@@ -20,6 +24,9 @@
 using namespace modaltest;
 
 namespace {
+
+const UINT APP = OPTION_APPLICATION, MANUALS = OPTION_MANUALS, READER = OPTION_READER;
+const UINT ALL = APP | MANUALS | READER;
 
 // A medium folder in the temporary directory, filled as a test asks, removed afterwards.
 class Medium {
@@ -39,8 +46,14 @@ public:
         RemoveDirectoryA((m_dir + "\\AcroRead").c_str());
         RemoveDirectoryA(m_dir.c_str());
     }
-    void AddManual() { AddFile("Docs", "Index.pdf"); }
-    void AddReader() { AddFile("AcroRead", "Setup.exe"); }
+    // MANUALS: the manual's index, Docs\Index.pdf; READER: the reader's installer.
+    void Add(UINT nFiles)
+    {
+        if (nFiles & MANUALS)
+            AddFile("Docs", "Index.pdf");
+        if (nFiles & READER)
+            AddFile("AcroRead", "Setup.exe");
+    }
     void RemoveManual() { DeleteFileA((m_dir + "\\Docs\\Index.pdf").c_str()); }
     const std::string& Dir() const { return m_dir; }
 
@@ -59,54 +72,31 @@ private:
     std::string m_dir;
 };
 
-// The command line the options page sees, as if the setup had been started from a medium.
-// The file below the setup directory of a program started with pszCommandLine.
-bool SetupDirectoryFile(const char* pszCommandLine, const char* pszFile, char* pszPath, size_t cchPath)
-{
-    ResolveProcessSetupDirectory(pszCommandLine);
-    return GetMediumFile(pszFile, pszPath, cchPath);
-}
-
-char g_szCommandLine[1024];
-
-LPSTR WINAPI TestCommandLine()
-{
-    return g_szCommandLine;
-}
-
 class OptionsPage : public ::testing::Test {
 protected:
     void TearDown() override { ResolveProcessSetupDirectory(GetCommandLineA()); }
 
     // The page of a setup program started with commandLine.
-    static void StartFrom(const std::string& commandLine)
-    {
-        lstrcpynA(g_szCommandLine, commandLine.c_str(), sizeof g_szCommandLine);
-        ResolveProcessSetupDirectory(TestCommandLine());
-    }
-    static void StartFromMedium(const Medium& medium)
-    {
-        StartFrom("\"" + medium.Dir() + "\\Setup.exe\" -autorun");
-    }
+    static void StartFrom(const std::string& commandLine) { ResolveProcessSetupDirectory(commandLine.c_str()); }
+    static void StartFromMedium(const Medium& medium) { StartFrom("\"" + medium.Dir() + "\\Setup.exe\" -autorun"); }
 };
 
+// The boxes as option bits: those ticked, those enabled; and the control with the focus.
 struct OptionBoxes {
-    bool bApplication, bManuals, bReader;
-    bool bApplicationEnabled, bManualsEnabled, bReaderEnabled;
+    UINT nTicked, nEnabled;
     int nFocusId;
 };
 
 OptionBoxes ReadBoxes(HWND h)
 {
-    OptionBoxes boxes;
-    boxes.bApplication = uidriver::IsChecked(h, IDC_OPT_APPLICATION);
-    boxes.bManuals = uidriver::IsChecked(h, IDC_OPT_MANUALS);
-    boxes.bReader = uidriver::IsChecked(h, IDC_OPT_READER);
-    boxes.bApplicationEnabled = uidriver::IsEnabled(h, IDC_OPT_APPLICATION);
-    boxes.bManualsEnabled = uidriver::IsEnabled(h, IDC_OPT_MANUALS);
-    boxes.bReaderEnabled = uidriver::IsEnabled(h, IDC_OPT_READER);
-    boxes.nFocusId = DialogId(uidriver::Focus(h));
-    return boxes;
+    const struct { UINT nBit; int nId; } boxes[] = {
+        {APP, IDC_OPT_APPLICATION}, {MANUALS, IDC_OPT_MANUALS}, {READER, IDC_OPT_READER}};
+    OptionBoxes read = {0, 0, DialogId(uidriver::Focus(h))};
+    for (const auto& box : boxes) {
+        read.nTicked |= uidriver::IsChecked(h, box.nId) ? box.nBit : 0;
+        read.nEnabled |= uidriver::IsEnabled(h, box.nId) ? box.nBit : 0;
+    }
+    return read;
 }
 
 // Shows the page once, reads its boxes and leaves it with `finish`.
@@ -133,142 +123,124 @@ void PressBack(HWND h)
     uidriver::Click(h, IDCANCEL);
 }
 
-TEST_F(OptionsPage, MediumWithManualAndReaderOffersAllAndTicksTheManuals)
+void TickReaderThenNext(HWND h)
 {
-    Medium medium("pages_full");
-    medium.AddManual();
-    medium.AddReader();
-    StartFromMedium(medium);
+    uidriver::SetCheck(h, IDC_OPT_READER, true);
+    uidriver::WaitIdle(h);
+    PressNext(h);
+}
+
+// One display of the page: the files on the medium, the command line the program was
+// started with ({medium} stands for the medium folder), whether the medium folder is the
+// current directory, the options given and how the user leaves; then the boxes ticked
+// and enabled as the page opens, its result and the options it hands back.
+struct PageCase {
+    const char* name;
+    UINT nOnMedium;
+    std::string commandLine;
+    bool bMediumIsCurrent;
+    UINT nGiven;
+    void (*leave)(HWND);
+    UINT nTicked, nEnabled;
+    INT_PTR nResult;
+    UINT nHandedBack;
+    const char* screenshot = nullptr;
+};
+
+void PrintTo(const PageCase& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
+std::vector<PageCase> PageCases()
+{
+    const std::string fromMedium = "\"{medium}\\Setup.exe\" -autorun";
+    const std::string tooLong = "\"C:\\" + std::string(300, 'd') + "\\Setup.exe\"";
+    return {
+        // The manuals are ticked whenever the manual is on the medium, the reader never.
+        {"FullMediumOffersAllAndTicksTheManuals", MANUALS | READER, fromMedium, false, APP, PressNext,
+         APP | MANUALS, ALL, IDOK, APP | MANUALS, "options_full_medium"},
+        {"EmptyMediumDisablesManualsAndReader", 0, fromMedium, false, APP, PressNext, APP, APP, IDOK, APP,
+         "options_empty_medium"},
+        {"ReaderAloneIsOfferedButNotTicked", READER, fromMedium, false, APP, TickReaderThenNext, APP, APP | READER,
+         IDOK, APP | READER},
+        // Back keeps the value, with the manuals bit the page added.
+        {"ManualAloneIsTickedAndTheReaderDisabled", MANUALS, fromMedium, false, APP, PressBack, APP | MANUALS,
+         APP | MANUALS, IDCANCEL, APP | MANUALS},
+        {"DisabledBoxCountsByItsTick", 0, fromMedium, false, ALL, PressNext, ALL, APP, IDOK, ALL},
+        {"EnterIsNext", 0, fromMedium, false, APP, uidriver::PressEnter, APP, APP, IDOK, APP},
+        {"EscIsBack", 0, fromMedium, false, APP, uidriver::PressEscape, APP, APP, IDCANCEL, APP},
+        {"UnquotedCommandLineFindsTheSameMedium", MANUALS | READER, "{medium}\\Setup.exe", false, APP, PressBack,
+         APP | MANUALS, ALL, IDCANCEL, APP | MANUALS},
+        // "C:\Setup.exe" leaves "C:", which expands to the current directory of drive C:.
+        {"SetupAtADriveRootLooksInThatDrivesCurrentDirectory", MANUALS, "\"C:\\Setup.exe\"", true, APP, PressBack,
+         APP | MANUALS, APP | MANUALS, IDCANCEL, APP | MANUALS},
+        {"SetupDirectoryTooLongForThePathBufferCountsAsNoMedium", MANUALS | READER, tooLong, true, APP, PressNext,
+         APP, APP, IDOK, APP},
+    };
+}
+
+class OptionsPageCase : public OptionsPage, public ::testing::WithParamInterface<PageCase> {};
+
+TEST_P(OptionsPageCase, OffersWhatTheMediumHoldsAndHandsBackTheTicks)
+{
+    const PageCase& row = GetParam();
+    Medium medium(row.name);
+    medium.Add(row.nOnMedium);
+    std::string commandLine = row.commandLine;
+    size_t at = commandLine.find("{medium}");
+    if (at != std::string::npos)
+        commandLine.replace(at, 8, medium.Dir());
+    char szOldDir[MAX_PATH];
+    GetCurrentDirectoryA(sizeof szOldDir, szOldDir);
+    if (row.bMediumIsCurrent) {
+        ASSERT_EQ('C', medium.Dir()[0]) << "the temporary directory is expected on drive C:";
+        ASSERT_TRUE(SetCurrentDirectoryA(medium.Dir().c_str()));
+    }
+    StartFrom(commandLine);
     COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    std::string labels[3];
+    dialog.m_nOptions = row.nGiven;
     INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, [&](HWND h) {
-        labels[0] = uidriver::ControlText(h, IDC_OPT_APPLICATION);
-        labels[1] = uidriver::ControlText(h, IDC_OPT_MANUALS);
-        labels[2] = uidriver::ControlText(h, IDC_OPT_READER);
-        PressNext(h);
-    }, "options_full_medium");
-    EXPECT_EQ(IDOK, nResult);
-    EXPECT_TRUE(boxes.bApplication);
-    EXPECT_TRUE(boxes.bManuals);
-    EXPECT_FALSE(boxes.bReader);
-    EXPECT_TRUE(boxes.bApplicationEnabled);
-    EXPECT_TRUE(boxes.bManualsEnabled);
-    EXPECT_TRUE(boxes.bReaderEnabled);
+    OptionBoxes boxes = ShowOptions(dialog, &nResult, row.leave, row.screenshot);
+    SetCurrentDirectoryA(szOldDir);
+    EXPECT_EQ(row.nTicked, boxes.nTicked) << "the boxes ticked (2 application, 4 manuals, 8 reader)";
+    EXPECT_EQ(row.nEnabled, boxes.nEnabled) << "the boxes enabled (2 application, 4 manuals, 8 reader)";
     EXPECT_EQ(IDC_OPT_APPLICATION, boxes.nFocusId) << "the focus starts on the application box";
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION | OPTION_MANUALS), dialog.m_nOptions);
-    EXPECT_EQ("Install Pelorin Application and Help files", labels[0]);
-    EXPECT_EQ("Copy Manuals in PDF format to Hard Drive", labels[1]);
-    EXPECT_EQ("Install Acrobat Reader in order to view PDF files", labels[2]);
+    EXPECT_EQ(row.nResult, nResult);
+    EXPECT_EQ(row.nHandedBack, dialog.m_nOptions);
 }
 
-TEST_F(OptionsPage, EmptyMediumDisablesManualsAndReader)
-{
-    Medium medium("pages_empty");
-    StartFromMedium(medium);
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, PressNext, "options_empty_medium");
-    EXPECT_EQ(IDOK, nResult);
-    EXPECT_TRUE(boxes.bApplication);
-    EXPECT_TRUE(boxes.bApplicationEnabled);
-    EXPECT_FALSE(boxes.bManuals);
-    EXPECT_FALSE(boxes.bManualsEnabled);
-    EXPECT_FALSE(boxes.bReader);
-    EXPECT_FALSE(boxes.bReaderEnabled);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION), dialog.m_nOptions);
-}
-
-TEST_F(OptionsPage, ReaderAloneIsOfferedButNotTicked)
-{
-    Medium medium("pages_reader");
-    medium.AddReader();
-    StartFromMedium(medium);
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, [](HWND h) {
-        uidriver::SetCheck(h, IDC_OPT_READER, true);
-        uidriver::WaitIdle(h);
-        PressNext(h);
-    });
-    EXPECT_EQ(IDOK, nResult);
-    EXPECT_FALSE(boxes.bManualsEnabled);
-    EXPECT_FALSE(boxes.bManuals);
-    EXPECT_TRUE(boxes.bReaderEnabled);
-    EXPECT_FALSE(boxes.bReader);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION | OPTION_READER), dialog.m_nOptions);
-}
-
-TEST_F(OptionsPage, ManualAloneIsTickedAndTheReaderDisabled)
-{
-    Medium medium("pages_manual");
-    medium.AddManual();
-    StartFromMedium(medium);
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, PressBack);
-    EXPECT_EQ(IDCANCEL, nResult);
-    EXPECT_TRUE(boxes.bManuals);
-    EXPECT_TRUE(boxes.bManualsEnabled);
-    EXPECT_FALSE(boxes.bReaderEnabled);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION | OPTION_MANUALS), dialog.m_nOptions)
-        << "Back keeps the value, with the manuals bit the page added";
-}
+INSTANTIATE_TEST_SUITE_P(Display, OptionsPageCase, ::testing::ValuesIn(PageCases()),
+                         [](const ::testing::TestParamInfo<PageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsPage, ChoiceCarriesOverAndTheManualsBoxIsTickedAgainOnReturn)
 {
     Medium medium("pages_return");
-    medium.AddManual();
-    medium.AddReader();
+    medium.Add(MANUALS | READER);
     StartFromMedium(medium);
     COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
+    dialog.m_nOptions = APP;
     INT_PTR nResult = 0;
     // The user clears the manuals, ticks the reader and goes on ...
     ShowOptions(dialog, &nResult, [](HWND h) {
         uidriver::SetCheck(h, IDC_OPT_MANUALS, false);
-        uidriver::SetCheck(h, IDC_OPT_READER, true);
-        uidriver::WaitIdle(h);
-        PressNext(h);
+        TickReaderThenNext(h);
     });
     EXPECT_EQ(IDOK, nResult);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION | OPTION_READER), dialog.m_nOptions);
+    EXPECT_EQ(APP | READER, dialog.m_nOptions);
     // ... then comes back from the chooser: the manual is still on the medium.
     OptionBoxes boxes = ShowOptions(dialog, &nResult, PressBack, "options_returned");
     EXPECT_EQ(IDCANCEL, nResult);
-    EXPECT_TRUE(boxes.bApplication);
-    EXPECT_TRUE(boxes.bManuals) << "ticked again whenever the manual is on the medium";
-    EXPECT_TRUE(boxes.bReader) << "the previous choice";
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION | OPTION_MANUALS | OPTION_READER), dialog.m_nOptions);
+    EXPECT_EQ(ALL, boxes.nTicked) << "the manuals ticked again while the manual is on the medium, the reader as chosen";
+    EXPECT_EQ(ALL, dialog.m_nOptions);
 
     // Without the manual the previous choice shows as it was.
-    dialog.m_nOptions = OPTION_APPLICATION | OPTION_READER;
+    dialog.m_nOptions = APP | READER;
     medium.RemoveManual();
     boxes = ShowOptions(dialog, &nResult, PressNext);
-    EXPECT_FALSE(boxes.bManuals);
-    EXPECT_FALSE(boxes.bManualsEnabled);
-    EXPECT_TRUE(boxes.bReader);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION | OPTION_READER), dialog.m_nOptions);
-}
-
-TEST_F(OptionsPage, DisabledBoxCountsByItsTick)
-{
-    Medium medium("pages_disabled");
-    StartFromMedium(medium);
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION | OPTION_MANUALS | OPTION_READER;
-    INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, PressNext);
-    EXPECT_EQ(IDOK, nResult);
-    EXPECT_TRUE(boxes.bManuals);
-    EXPECT_FALSE(boxes.bManualsEnabled);
-    EXPECT_TRUE(boxes.bReader);
-    EXPECT_FALSE(boxes.bReaderEnabled);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION | OPTION_MANUALS | OPTION_READER), dialog.m_nOptions);
+    EXPECT_EQ(APP | READER, boxes.nTicked);
+    EXPECT_EQ(APP | READER, boxes.nEnabled);
+    EXPECT_EQ(APP | READER, dialog.m_nOptions);
 }
 
 struct MessageBoxQuery {
@@ -323,10 +295,10 @@ HICON MessageBoxIcon(HWND hBox)
 TEST_F(OptionsPage, EmptyChoiceIsRefusedAndThePageStaysOpen)
 {
     Medium medium("pages_refuse");
-    medium.AddManual();
+    medium.Add(MANUALS);
     StartFromMedium(medium);
     COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
+    dialog.m_nOptions = APP;
     std::string boxText;
     bool bOkOnly = false, bExclamation = false, bPageStillOpen = false;
     OptionBoxes afterRefusal = {};
@@ -361,125 +333,56 @@ TEST_F(OptionsPage, EmptyChoiceIsRefusedAndThePageStaysOpen)
     EXPECT_TRUE(bOkOnly) << "an OK button alone";
     EXPECT_TRUE(bExclamation) << "the exclamation icon";
     EXPECT_TRUE(bPageStillOpen);
-    EXPECT_FALSE(afterRefusal.bApplication);
-    EXPECT_FALSE(afterRefusal.bManuals);
-    EXPECT_FALSE(afterRefusal.bReader);
+    EXPECT_EQ(0u, afterRefusal.nTicked);
     EXPECT_EQ(0u, nOptionsWhileOpen);
     EXPECT_EQ(0u, dialog.m_nOptions) << "Back leaves the refused value";
 
     // The next display: the application box clear, the manuals ticked (on the medium).
     OptionBoxes next = ShowOptions(dialog, &nResult, PressBack);
-    EXPECT_FALSE(next.bApplication);
-    EXPECT_TRUE(next.bManuals);
-    EXPECT_EQ(static_cast<UINT>(OPTION_MANUALS), dialog.m_nOptions);
+    EXPECT_EQ(MANUALS, next.nTicked);
+    EXPECT_EQ(MANUALS, dialog.m_nOptions);
 }
-
-TEST_F(OptionsPage, EnterIsNextAndEscIsBack)
-{
-    Medium medium("pages_keys");
-    StartFromMedium(medium);
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    INT_PTR nResult = 0;
-    ShowOptions(dialog, &nResult, [](HWND h) { uidriver::PressEscape(h); });
-    EXPECT_EQ(IDCANCEL, nResult);
-    ShowOptions(dialog, &nResult, [](HWND h) { uidriver::PressEnter(h); });
-    EXPECT_EQ(IDOK, nResult);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION), dialog.m_nOptions);
-}
-
-TEST_F(OptionsPage, UnquotedCommandLineFindsTheSameMedium)
-{
-    Medium medium("pages_unquoted");
-    medium.AddManual();
-    medium.AddReader();
-    StartFrom(medium.Dir() + "\\Setup.exe");
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, PressBack);
-    EXPECT_TRUE(boxes.bManualsEnabled);
-    EXPECT_TRUE(boxes.bReaderEnabled);
-}
-
-TEST_F(OptionsPage, SetupAtADriveRootLooksInThatDrivesCurrentDirectory)
-{
-    // "C:\Setup.exe" leaves "C:", which expands to the current directory of drive C:.
-    Medium medium("pages_root");
-    medium.AddManual();
-    char szOldDir[MAX_PATH];
-    GetCurrentDirectoryA(sizeof szOldDir, szOldDir);
-    ASSERT_TRUE(SetCurrentDirectoryA(medium.Dir().c_str()));
-    ASSERT_EQ('C', medium.Dir()[0]) << "the temporary directory is expected on drive C:";
-    StartFrom("\"C:\\Setup.exe\"");
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, PressBack);
-    SetCurrentDirectoryA(szOldDir);
-    EXPECT_TRUE(boxes.bManualsEnabled);
-    EXPECT_TRUE(boxes.bManuals);
-    EXPECT_FALSE(boxes.bReaderEnabled);
-}
-
-TEST_F(OptionsPage, SetupDirectoryTooLongForThePathBufferCountsAsNoMedium)
-{
-    StartFrom("\"C:\\" + std::string(300, 'd') + "\\Setup.exe\"");
-    COptionsDlg dialog(NULL);
-    dialog.m_nOptions = OPTION_APPLICATION;
-    INT_PTR nResult = 0;
-    OptionBoxes boxes = ShowOptions(dialog, &nResult, PressNext);
-    EXPECT_EQ(IDOK, nResult);
-    EXPECT_FALSE(boxes.bManualsEnabled);
-    EXPECT_FALSE(boxes.bReaderEnabled);
-    EXPECT_EQ(static_cast<UINT>(OPTION_APPLICATION), dialog.m_nOptions);
-}
-
 
 // --- The setup directory, resolved on Windows ----------------------------------------
 
-TEST(SetupDirectoryFile, ResolvesTheMediumFolderAsAFullPath)
+// The file below the setup directory of a program started with pszCommandLine.
+bool SetupDirectoryFile(const char* pszCommandLine, const char* pszFile, char* pszPath, size_t cchPath)
 {
-    char szPath[SETUP_DIR_PATH_SIZE];
-    ASSERT_TRUE(SetupDirectoryFile("\"C:\\Disk1\\Setup.exe\" -restart", "\\Docs\\Index.pdf", szPath, sizeof szPath));
-    EXPECT_STREQ("C:\\Disk1\\Docs\\Index.pdf", szPath);
-    ASSERT_TRUE(SetupDirectoryFile("C:\\Disk1\\..\\Disk2\\Setup.exe", "\\AcroRead\\Setup.exe", szPath, sizeof szPath));
-    EXPECT_STREQ("C:\\Disk2\\AcroRead\\Setup.exe", szPath);
+    ResolveProcessSetupDirectory(pszCommandLine);
+    return GetMediumFile(pszFile, pszPath, cchPath);
 }
 
-TEST(SetupDirectoryFile, RelativeTextIsResolvedAgainstTheCurrentDirectory)
+// The medium folder is the command line's directory as a full path; a file below it that
+// does not fit 256 characters (with the terminator) is refused with an empty result.
+TEST(SetupDirectoryFile, IsTheFullPathBelowTheCommandLinesDirectoryWhenItFits)
 {
     char szCurrent[MAX_PATH];
     GetCurrentDirectoryA(sizeof szCurrent, szCurrent);
-    char szPath[SETUP_DIR_PATH_SIZE];
-    ASSERT_TRUE(SetupDirectoryFile("Setup.exe", "\\Docs\\Index.pdf", szPath, sizeof szPath));
-    EXPECT_EQ(std::string(szCurrent) + "\\Setup.exe\\Docs\\Index.pdf", std::string(szPath))
-        << "a command line without a backslash is taken whole";
-}
-
-TEST(SetupDirectoryFile, PathThatDoesNotFitTwoHundredFiftySixCharactersIsRefused)
-{
-    const char* pszFile = "\\Docs\\Index.pdf";  // 15 characters
-    char szPath[SETUP_DIR_PATH_SIZE];
+    const char* pszIndex = "\\Docs\\Index.pdf";  // 15 characters
     // "C:\" and 237 more make 240; with the file name 255 characters, the most that fit.
-    std::string fits = "C:\\" + std::string(237, 'f');
-    ASSERT_TRUE(SetupDirectoryFile(("\"" + fits + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
-    EXPECT_EQ(fits + pszFile, std::string(szPath));
-    std::string tooLong = "C:\\" + std::string(238, 'f');
-    std::memset(szPath, 'x', sizeof szPath);
-    EXPECT_FALSE(SetupDirectoryFile(("\"" + tooLong + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
-    EXPECT_STREQ("", szPath);
-    // A directory that alone does not fit the full-path buffer.
-    std::string huge = "C:\\" + std::string(300, 'h');
-    EXPECT_FALSE(SetupDirectoryFile(("\"" + huge + "\\Setup.exe\"").c_str(), pszFile, szPath, sizeof szPath));
-    EXPECT_STREQ("", szPath);
-}
-
-TEST(SetupDirectoryFile, EmptyTextCannotBeResolved)
-{
-    char szPath[SETUP_DIR_PATH_SIZE] = "x";
-    EXPECT_FALSE(SetupDirectoryFile("\\Setup.exe", "\\Docs\\Index.pdf", szPath, sizeof szPath));
-    EXPECT_STREQ("", szPath);
+    const std::string fits = "C:\\" + std::string(237, 'f');
+    const struct {
+        std::string commandLine;
+        const char* pszFile;
+        std::string expected;
+    } cases[] = {
+        {"\"C:\\Disk1\\Setup.exe\" -restart", pszIndex, "C:\\Disk1\\Docs\\Index.pdf"},
+        {"C:\\Disk1\\..\\Disk2\\Setup.exe", "\\AcroRead\\Setup.exe", "C:\\Disk2\\AcroRead\\Setup.exe"},
+        // A command line without a backslash is taken whole, against the current directory.
+        {"Setup.exe", pszIndex, std::string(szCurrent) + "\\Setup.exe\\Docs\\Index.pdf"},
+        {"\"" + fits + "\\Setup.exe\"", pszIndex, fits + pszIndex},
+        {"\"" + fits + "f\\Setup.exe\"", pszIndex, ""},
+        {"\"C:\\" + std::string(300, 'h') + "\\Setup.exe\"", pszIndex, ""},  // not even the directory fits
+        {"\\Setup.exe", pszIndex, ""},  // the empty text
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        char szPath[SETUP_DIR_PATH_SIZE];
+        std::memset(szPath, 'x', sizeof szPath - 1);
+        szPath[sizeof szPath - 1] = '\0';
+        EXPECT_EQ(!c.expected.empty(), SetupDirectoryFile(c.commandLine.c_str(), c.pszFile, szPath, sizeof szPath));
+        EXPECT_EQ(c.expected, std::string(szPath));
+    }
 }
 
 // --- The refusal's caption, in a setup-like program run from a medium -----------------
@@ -498,8 +401,7 @@ struct ProgramCopy {
 TEST(OptionsProgram, RefusalIsCaptionedWithTheExecutablesNameAndTheMediumIsItsFolder)
 {
     Medium medium("pages_program");
-    medium.AddManual();
-    medium.AddReader();
+    medium.Add(MANUALS | READER);
     ProgramCopy exe("options_page.exe", medium.Dir(), "Setup.exe");
     ASSERT_TRUE(exe.copied);
     DWORD dwExit = STILL_ACTIVE;
@@ -528,13 +430,11 @@ TEST(OptionsProgram, RefusalIsCaptionedWithTheExecutablesNameAndTheMediumIsItsFo
         uidriver::Click(hPage, IDOK);
         dwExit = app.WaitExit(WAIT_MS);
     }
-    EXPECT_TRUE(boxes.bApplication);
-    EXPECT_TRUE(boxes.bManuals) << "the manual beside the program is found";
-    EXPECT_TRUE(boxes.bManualsEnabled);
-    EXPECT_TRUE(boxes.bReaderEnabled) << "the reader's installer beside the program is found";
+    EXPECT_EQ(APP | MANUALS, boxes.nTicked) << "the manual beside the program is found";
+    EXPECT_EQ(ALL, boxes.nEnabled) << "the manual and the reader's installer beside the program are found";
     EXPECT_EQ("An option must be selected to continue the installation.", boxText);
     // The program's exit code: the page's result times 256 plus the option bits.
-    EXPECT_EQ(static_cast<DWORD>(IDOK * 256 + OPTION_READER), dwExit);
+    EXPECT_EQ(static_cast<DWORD>(IDOK * 256 + READER), dwExit);
 }
 
 } // namespace

@@ -209,10 +209,11 @@ TEST_F(ProgressDialog, OpensWithTheTemplatesPictureAndTextUntilTheFirstTick)
     EXPECT_EQ(1000u, m_pDialog->m_dwStartTick) << "the start is read from the dialog's clock";
 }
 
-// Every tick shows what the timeline gives for the clock's time: slide n with bitmap
-// IDB_SLIDE1 + n and string IDS_SLIDE1 + n, the bar at its position. Ticks come as the
-// engine sends them (TIMER_PROGRESS) and with other timer ids; the clock wraps on the way.
-TEST_F(ProgressDialog, EveryTickShowsWhatTheTimelineGivesForTheClocksTime)
+// Every tick shows the slide and bar of the clock's time: one percent per 300 ms,
+// truncated, and one slide per 7.5 s, the last held from 22.5 s on; slide n with bitmap
+// IDB_SLIDE1 + n and string IDS_SLIDE1 + n. Ticks come as the engine sends them
+// (TIMER_PROGRESS) and with other timer ids; the clock wraps 4 096 ms after the start.
+TEST_F(ProgressDialog, EveryTickShowsTheSlideAndBarOfTheClocksTime)
 {
     std::vector<DWORD> slidePixels[PROGRESS_SLIDE_COUNT];
     for (int i = 0; i < PROGRESS_SLIDE_COUNT; ++i)
@@ -221,24 +222,29 @@ TEST_F(ProgressDialog, EveryTickShowsWhatTheTimelineGivesForTheClocksTime)
               std::set<std::vector<DWORD>>(slidePixels, slidePixels + PROGRESS_SLIDE_COUNT).size())
         << "the slides' pictures must differ for this test to tell them apart";
 
-    const DWORD dwStart = 0xFFFFF000u;  // 4 096 ms before the counter wraps
+    const DWORD dwStart = 0xFFFFF000u;
     CreateDialogAt(dwStart);
-    const WPARAM timerIds[] = {TIMER_PROGRESS, 0, 12345};
+    const struct { DWORD dwElapsed; WPARAM timerId; int nSlide, nBar; } ticks[] = {
+        {0, TIMER_PROGRESS, 0, 0},       {1250, 0, 0, 4},
+        {4095, 12345, 0, 13},            {4096, TIMER_PROGRESS, 0, 13},  // the clock reads 0
+        {7499, 0, 0, 24},                {7500, 12345, 1, 25},
+        {14999, TIMER_PROGRESS, 1, 49},  {15000, 0, 2, 50},
+        {22499, 12345, 2, 74},           {22500, TIMER_PROGRESS, 3, 75},
+        {29999, 0, 3, 99},               {30000, 12345, 3, 100},
+    };
     std::set<int> slidesSeen;
-    int nTick = 0;
-    for (DWORD dwElapsed = 0; dwElapsed <= 30000; dwElapsed += 1250, ++nTick) {
-        TickAt(dwElapsed, timerIds[nTick % 3]);
-        const ProgressPosition pos = ComputeProgressPosition(dwStart, dwStart + dwElapsed, false);
-        SCOPED_TRACE(testing::Message() << dwElapsed << " ms");
-        EXPECT_EQ(dwStart + dwElapsed, m_pDialog->m_dwNowTick);
-        ASSERT_EQ(pos.nSlide, m_pDialog->m_nSlide);
-        EXPECT_EQ(SlideCaption(pos.nSlide), Caption());
-        EXPECT_TRUE(slidePixels[pos.nSlide] == BitmapPixels(Picture()));
-        EXPECT_EQ(pos.nBarPos, Bar());
-        EXPECT_EQ(static_cast<WPARAM>(pos.nBarPos), LastBarPositionSent());
-        if (slidesSeen.insert(pos.nSlide).second) {
+    for (const auto& tick : ticks) {
+        SCOPED_TRACE(testing::Message() << tick.dwElapsed << " ms");
+        TickAt(tick.dwElapsed, tick.timerId);
+        EXPECT_EQ(dwStart + tick.dwElapsed, m_pDialog->m_dwNowTick);
+        ASSERT_EQ(tick.nSlide, m_pDialog->m_nSlide);
+        EXPECT_EQ(SlideCaption(tick.nSlide), Caption());
+        EXPECT_TRUE(slidePixels[tick.nSlide] == BitmapPixels(Picture()));
+        EXPECT_EQ(tick.nBar, Bar());
+        EXPECT_EQ(static_cast<WPARAM>(tick.nBar), LastBarPositionSent());
+        if (slidesSeen.insert(tick.nSlide).second) {
             char szName[32];
-            wsprintfA(szName, "progress_slide%d", pos.nSlide + 1);
+            wsprintfA(szName, "progress_slide%d", tick.nSlide + 1);
             Screenshot(szName);
         }
     }

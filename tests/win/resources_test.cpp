@@ -771,24 +771,4 @@ INSTANTIATE_TEST_SUITE_P(Resources, VersionInformation,
                                            VersionCase{"VendorSetup.exe", "Vendor Ltd", "Widget",
                                                        "Widget Setup", "3.2.1.0"}));
 
-// The caption buttons of the test prefix's windows are drawn with the Marlett font; without
-// it they show letters, and screenshots of the pages with them.
-int CALLBACK NoteFontFamily(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM lParam)
-{
-    *reinterpret_cast<bool*>(lParam) = true;
-    return 0;
-}
-
-TEST(Fonts, MarlettDrawsTheCaptionButtons)
-{
-    LOGFONTA font = {};
-    font.lfCharSet = DEFAULT_CHARSET;
-    std::strcpy(font.lfFaceName, "Marlett");
-    bool bFound = false;
-    HDC hdc = GetDC(NULL);
-    EnumFontFamiliesExA(hdc, &font, NoteFontFamily, reinterpret_cast<LPARAM>(&bFound), 0);
-    ReleaseDC(NULL, hdc);
-    EXPECT_TRUE(bFound) << "no Marlett font: install Debian's fonts-wine (scripts/install-deps.sh)";
-}
-
 } // namespace
