@@ -23,10 +23,10 @@ bool WriteLine(const char* pszText)
 
 } // namespace
 
-bool StartInstallLog(const char* pszPath)
+bool StartInstallLog(const char* pszPath, const char* pszFirstLine)
 {
     DWORD nLength = GetFullPathNameA(pszPath, sizeof g_szLogPath, g_szLogPath, NULL);
-    if (nLength == 0 || nLength >= sizeof g_szLogPath || !WriteLine("Pelorin Setup started")) {
+    if (nLength == 0 || nLength >= sizeof g_szLogPath || !WriteLine(pszFirstLine)) {
         g_szLogPath[0] = '\0';
         return false;
     }

@@ -638,35 +638,6 @@ bool ShowedAWindowUntilExit(SetupRun& setup, DWORD* pdwExitCode, DWORD dwTimeout
     return search.bFound;
 }
 
-// The log's lines without their time stamps, after checking that each has one.
-std::vector<std::string> LogLines(const std::string& path)
-{
-    std::vector<std::string> lines;
-    std::string text = ReadFileText(path);
-    size_t nAt = 0;
-    size_t nEnd;
-    while ((nEnd = text.find("\r\n", nAt)) != std::string::npos) {
-        std::string line = text.substr(nAt, nEnd - nAt);
-        nAt = nEnd + 2;
-        // "2026-12-09 05:43:08 text"
-        bool bStamped = line.size() > 20 && line[4] == '-' && line[7] == '-' && line[10] == ' ' && line[13] == ':' &&
-                        line[16] == ':' && line[19] == ' ';
-        EXPECT_TRUE(bStamped) << "a line without its time stamp: " << line;
-        lines.push_back(bStamped ? line.substr(20) : line);
-    }
-    EXPECT_EQ(text.size(), nAt) << "the log ends with an unfinished line";
-    return lines;
-}
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& line)
-{
-    for (const std::string& candidate : lines) {
-        if (candidate == line)
-            return true;
-    }
-    return false;
-}
-
 TEST_F(Installation, SilentInstallationDoesTheWholeWorkWithoutAWindow)
 {
     // A directory with a space, and a log that already holds an earlier run.
