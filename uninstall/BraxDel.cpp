@@ -123,14 +123,6 @@ void RemoveShortcuts(CRemoval& removal)
     }
 }
 
-// A folder path without its trailing backslash (a drive's root keeps it).
-void WithoutBackslash(char (&szPath)[MAX_PATH])
-{
-    int n = lstrlenA(szPath);
-    if (n > 3 && szPath[n - 1] == '\\')
-        szPath[n - 1] = '\0';
-}
-
 void RemoveFolders(CRemoval& removal, const char* pszDir)
 {
     // The directory may be the current one; a current directory cannot be removed.
@@ -142,10 +134,8 @@ void RemoveFolders(CRemoval& removal, const char* pszDir)
     const bool bEntered = CRemoval::MayEnter(pszDir);
     for (const char* pszSubdir : subdirs) {
         char szPath[MAX_PATH];
-        if ((!bEntered && *pszSubdir) || !Join(szPath, pszDir, pszSubdir))
-            continue;
-        WithoutBackslash(szPath);
-        removal.RemoveFolder(szPath);
+        if ((bEntered || !*pszSubdir) && Join(szPath, pszDir, pszSubdir))
+            removal.RemoveFolder(szPath);
     }
 }
 

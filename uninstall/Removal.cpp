@@ -13,6 +13,16 @@ bool IsLink(DWORD dwAttributes)
     return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// A folder's path without its trailing backslash (a drive's root keeps it): so it names a
+// link itself, not what the link leads to, and reads as a folder in the report.
+void FolderPath(const char* pszFolder, char (&szPath)[MAX_PATH])
+{
+    lstrcpynA(szPath, pszFolder, MAX_PATH);
+    int n = lstrlenA(szPath);
+    if (n > 3 && szPath[n - 1] == '\\')
+        szPath[n - 1] = '\0';
+}
+
 } // namespace
 
 void CRemoval::RemoveRecordedFile(const char* pszPath, DWORD nSize, DWORD nCrc)
@@ -62,26 +72,24 @@ void CRemoval::RemoveAnyFile(const char* pszPath)
         Note(pszPath, "could not be removed (in use?)");
 }
 
-void CRemoval::RemoveFolder(const char* pszPath)
+void CRemoval::RemoveFolder(const char* pszFolder)
 {
-    DWORD dwAttributes = GetFileAttributesA(pszPath);
+    char szPath[MAX_PATH];
+    FolderPath(pszFolder, szPath);
+    DWORD dwAttributes = GetFileAttributesA(szPath);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES)
         return;
     if (IsLink(dwAttributes))
-        Note(pszPath, "a link to another place, left as it is");
-    else if (!RemoveDirectoryA(pszPath))
-        Note(pszPath, "folder not empty, kept");
+        Note(szPath, "a link to another place, left as it is");
+    else if (!RemoveDirectoryA(szPath))
+        Note(szPath, "folder not empty, kept");
 }
 
 bool CRemoval::MayEnter(const char* pszFolder)
 {
-    // Without its trailing backslash the path names the link itself, not what it leads to.
-    char szFolder[MAX_PATH];
-    lstrcpynA(szFolder, pszFolder, MAX_PATH);
-    int n = lstrlenA(szFolder);
-    if (n > 3 && szFolder[n - 1] == '\\')
-        szFolder[n - 1] = '\0';
-    return !IsLink(GetFileAttributesA(szFolder));
+    char szPath[MAX_PATH];
+    FolderPath(pszFolder, szPath);
+    return !IsLink(GetFileAttributesA(szPath));
 }
 
 void CRemoval::Note(const char* pszPath, const char* pszWhy)

@@ -25,8 +25,9 @@ public:
     void RemoveRecordedFile(const char* pszPath, DWORD nSize, DWORD nCrc);
     // A file removed whatever it holds (a shortcut).
     void RemoveAnyFile(const char* pszPath);
-    // A folder removed when it is there and empty; a link is left as it is.
-    void RemoveFolder(const char* pszPath);
+    // A folder (with or without its trailing backslash) removed when it is there and
+    // empty; a link is left as it is.
+    void RemoveFolder(const char* pszFolder);
     // false for a folder that is a link to another place: nothing in it is touched (and
     // RemoveFolder reports it).
     static bool MayEnter(const char* pszFolder);

@@ -9,14 +9,15 @@ namespace {
 
 const char BY_HAND[] = "the uninstaller itself; delete it by hand after restarting Windows";
 
-// The system directory with a trailing backslash, and under WOW64 the 32-bit one (the
-// function is looked up: systems before WOW64 lack it).
+// The system directory with a trailing backslash.
 bool SystemDirectory(char (&szDir)[MAX_PATH])
 {
     UINT nLength = GetSystemDirectoryA(szDir, MAX_PATH);
     return nLength > 0 && nLength < MAX_PATH && AppendBackslash(szDir);
 }
 
+// Under WOW64 the 32-bit system directory, with a trailing backslash; false elsewhere
+// (the function is looked up: systems before WOW64 lack it).
 bool Wow64SystemDirectory(char (&szDir)[MAX_PATH])
 {
     typedef UINT(WINAPI * GetSystemWow64DirectoryFn)(LPSTR, UINT);
@@ -78,6 +79,7 @@ void RemoveLibraryAtRestart(HINSTANCE hLibrary, CRemoval& removal)
         removal.Note(szModule, "the uninstaller itself, not where the installation put it; left as it is");
         return;
     }
+    // Where no name of its own can be had, the library is scheduled by its own name.
     char szAside[MAX_PATH];
     bool bAside = MoveAside(szModule, szAside);
     const char* pszScheduled = bAside ? szAside : szModule;
