@@ -27,9 +27,10 @@ void FormatLogLine(const LogTime& time, const char* pszText, char* pszOut, size_
 bool AppendLogLine(const char* pszPath, const char* pszLine);
 
 // Windows only. Where this process logs: pszPath made a full path now, before the
-// installation directory becomes the current directory, and the first line written.
-// false, and no log, when the path cannot be resolved or the file cannot be written.
-bool StartInstallLog(const char* pszPath);
+// installation directory becomes the current directory, and the first line written (the
+// uninstaller, which logs the same way, names itself there). false, and no log, when the
+// path cannot be resolved or the file cannot be written.
+bool StartInstallLog(const char* pszPath, const char* pszFirstLine = "Pelorin Setup started");
 
 // Windows only. Appends a line to the log when there is one; nothing otherwise.
 void LogStep(const char* pszText);

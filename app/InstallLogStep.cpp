@@ -23,27 +23,27 @@ bool WriteLine(const char* pszText)
 
 // "Pelorin Setup started on Windows NT 6.1.7601": an administrator reading a log from many
 // machines sees which system each ran on. Windows 95/98/Me keep the build in the low word.
-void FormatStartLine(char (&szLine)[LOG_LINE_SIZE])
+void FormatStartLine(const char* pszStarted, char (&szLine)[LOG_LINE_SIZE])
 {
     OSVERSIONINFOA info;
     ZeroMemory(&info, sizeof info);
     info.dwOSVersionInfoSize = sizeof info;
     if (!GetVersionExA(&info)) {
-        lstrcpynA(szLine, "Pelorin Setup started", sizeof szLine);
+        lstrcpynA(szLine, pszStarted, sizeof szLine);
         return;
     }
     bool bNt = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    _snprintf(szLine, sizeof szLine - 1, "Pelorin Setup started on Windows %s%lu.%lu.%lu", bNt ? "NT " : "",
+    _snprintf(szLine, sizeof szLine - 1, "%s on Windows %s%lu.%lu.%lu", pszStarted, bNt ? "NT " : "",
               info.dwMajorVersion, info.dwMinorVersion, bNt ? info.dwBuildNumber : LOWORD(info.dwBuildNumber));
     szLine[sizeof szLine - 1] = '\0';
 }
 
 } // namespace
 
-bool StartInstallLog(const char* pszPath)
+bool StartInstallLog(const char* pszPath, const char* pszFirstLine)
 {
     char szStarted[LOG_LINE_SIZE];
-    FormatStartLine(szStarted);
+    FormatStartLine(pszFirstLine, szStarted);
     DWORD nLength = GetFullPathNameA(pszPath, sizeof g_szLogPath, g_szLogPath, NULL);
     if (nLength == 0 || nLength >= sizeof g_szLogPath || !WriteLine(szStarted)) {
         g_szLogPath[0] = '\0';

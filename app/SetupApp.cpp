@@ -3,6 +3,7 @@
 #include "../res/resource.h"
 #include "CommandLine.h"
 #include "InstallLog.h"
+#include "OnlyCopy.h"
 #include "Options.h"
 #include "RestartWindows.h"
 #include "SetupDirectory.h"
@@ -28,6 +29,10 @@ BOOL CSetupApp::InitInstance()
     g_bAutorun = CommandLineContains("-autorun");
     if (!AcceptSwitches())
         return FALSE;
+    if (!ClaimOnlyCopy()) {
+        m_nExitCode = RefuseSecondCopy(m_pSetupWnd->m_switches.bSilent);
+        return FALSE;
+    }
     // Without a window: the framework then runs no message loop and goes to the exit step.
     if (m_pSetupWnd->m_switches.bSilent) {
         m_nExitCode = m_pSetupWnd->RunSilentInstallation();
@@ -59,7 +64,9 @@ int CSetupApp::ExitInstance()
     int nExitCode = CWinApp::ExitInstance();
     // Written before the restart, which may end the process before it returns.
     LogStepFormat("Setup ended with exit code %d", nExitCode);
-    if ((bRestart || g_bAutorun) && !m_bNotUnderstood) {
+    // A second copy leaves the restart to the first one.
+    if ((bRestart || g_bAutorun) && !m_bNotUnderstood && !IsSecondCopy()) {
+        ReleaseOnlyCopy();
         LogStep("Restarting Windows");
         RestartWindows(EWX_REBOOT | EWX_FORCE);
     }

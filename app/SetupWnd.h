@@ -63,6 +63,8 @@ protected:
 private:
     // Points the archive cursor at the payload resource; FALSE when there is none.
     BOOL LocateArchive();
+    // Bytes of the payload's files in place after the work, for the uninstall entry.
+    ULONGLONG PayloadBytesInPlace();
     // One step of the progress dialog, when there is one.
     void SendProgressTick();
 };

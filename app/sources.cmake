@@ -9,5 +9,6 @@ set(APP_WIN32_SOURCES
     app/SetupDirectoryResolve.cpp
     app/RunProgram.cpp
     app/CommandLine.cpp
-    app/InstallLogStep.cpp)
+    app/InstallLogStep.cpp
+    app/OnlyCopy.cpp)
 set(APP_MAIN_SOURCES app/SetupApp.cpp framework/WinMain.cpp)

@@ -55,7 +55,7 @@ if(SETUP_HOST_TOOLS)
     set(SETUP_PAYLOAD_TOOL ${SETUP_HOST_TOOLS}/tools/payload/payload)
 endif()
 include(${CMAKE_SOURCE_DIR}/demo/sources.cmake)
-include(${CMAKE_SOURCE_DIR}/uninstall/sources.cmake)
+include(${CMAKE_SOURCE_DIR}/uninstall/library.cmake)
 if(SETUP_PAYLOAD)
     set(SETUP_PAYLOAD_FILE ${SETUP_PAYLOAD})
 elseif(TARGET demo_payload)
@@ -227,7 +227,7 @@ foreach(source ${WIN_TEST_SOURCES})
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source} $<TARGET_OBJECTS:setup_resources>)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-    target_link_libraries(${name} PRIVATE setup_core gtest_main version)
+    target_link_libraries(${name} PRIVATE setup_core uninstall_core gtest_main version)
     if(TARGET uidriver)
         target_link_libraries(${name} PRIVATE uidriver)
     endif()
@@ -258,7 +258,17 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND TARGET e2e_install_test)
         COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh --new-prefix $<TARGET_FILE:e2e_install_test>
                 "--gtest_filter=Installation.TypicalInstallationToCompletion:Installation.Wow64*"
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-    set_tests_properties(e2e_wow64 PROPERTIES TIMEOUT 900 ENVIRONMENT
+    set_tests_properties(e2e_wow64 PROPERTIES TIMEOUT 900 RESOURCE_LOCK wow64_prefix ENVIRONMENT
+        "WINEPREFIX=${CMAKE_BINARY_DIR}/prefixes/wow64;SETUP_WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
+endif()
+# The uninstaller there: the library it schedules for deletion lies in the WOW64 system
+# directory, and a reinstallation before the restart keeps its own.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND TARGET e2e_uninstall_test)
+    add_test(NAME e2e_uninstall_wow64
+        COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh --new-prefix $<TARGET_FILE:e2e_uninstall_test>
+                "--gtest_filter=Uninstall.TheLibraryGoesAtTheRestart*"
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    set_tests_properties(e2e_uninstall_wow64 PROPERTIES TIMEOUT 900 RESOURCE_LOCK wow64_prefix ENVIRONMENT
         "WINEPREFIX=${CMAKE_BINARY_DIR}/prefixes/wow64;SETUP_WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
 endif()
 

@@ -6,6 +6,7 @@
 
 #include "InstallDirText.h"
 #include "InstallLayout.h"
+#include "SpecialFolder.h"
 
 // The message buffer of the extraction and the manual copy. It holds the longest message
 // any of them formats, so a path never has to be cut to fit.
@@ -18,10 +19,6 @@ extern const char* const g_pszGroupName;
 // Creates or replaces the shortcut file pszLink pointing at pszTarget, started in
 // pszWorkDir. A shortcut that cannot be made is passed over silently.
 void CreateShellLink(const char* pszLink, const char* pszTarget, const char* pszWorkDir);
-
-// The file-system path of a shell folder (CSIDL_*), ending in a backslash: 1, or 0 when
-// the folder has no file-system path that fits the buffer.
-int GetSpecialFolder(int nFolder, char (&szPath)[MAX_PATH]);
 
 // Formats pszFormat (one %s) with pszFirst followed by pszSecond into g_szErrorText and
 // returns it. A path too long for the buffer is cut; the message keeps its closing text.

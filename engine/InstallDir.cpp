@@ -56,7 +56,9 @@ CString UninstallCommand(const char* pszInstallDir)
     else
         strCommand = "Rundll32.exe ";
     strCommand += UNINSTALL_LIBRARY_NAME;
-    strCommand += ",Remove \"";
+    strCommand += ",";
+    strCommand += UNINSTALL_ENTRY_POINT;
+    strCommand += " \"";
     return strCommand + pszInstallDir + "\"";
 }
 

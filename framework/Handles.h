@@ -9,15 +9,19 @@
 class CHandle {
 public:
     explicit CHandle(HANDLE hHandle = NULL) : m_hHandle(hHandle) {}
-    ~CHandle()
-    {
-        if (IsValid())
-            CloseHandle(m_hHandle);
-    }
+    ~CHandle() { Reset(); }
     CHandle(const CHandle&) = delete;
     CHandle& operator=(const CHandle&) = delete;
 
     bool IsValid() const { return m_hHandle != NULL && m_hHandle != INVALID_HANDLE_VALUE; }
+    // Closes the handle held so far (before the end of the scope: what it kept open may
+    // then go) and holds hHandle instead.
+    void Reset(HANDLE hHandle = NULL)
+    {
+        if (IsValid())
+            CloseHandle(m_hHandle);
+        m_hHandle = hHandle;
+    }
     operator HANDLE() const { return m_hHandle; }
 
 private:

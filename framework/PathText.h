@@ -75,6 +75,26 @@ inline bool EqualsIgnoringAsciiCase(const char* pszA, const char* pszB)
     return *pszA == *pszB;
 }
 
+// True when pszText begins with pszPrefix.
+inline bool StartsWithIgnoringAsciiCase(const char* pszText, const char* pszPrefix)
+{
+    for (; *pszPrefix; ++pszText, ++pszPrefix) {
+        if (!*pszText || LowerAscii(*pszText) != LowerAscii(*pszPrefix))
+            return false;
+    }
+    return true;
+}
+
+// The first place in pszText where pszPart begins, or null.
+inline const char* FindIgnoringAsciiCase(const char* pszText, const char* pszPart)
+{
+    for (; *pszText; ++pszText) {
+        if (StartsWithIgnoringAsciiCase(pszText, pszPart))
+            return pszText;
+    }
+    return *pszPart ? nullptr : pszText;
+}
+
 inline bool EndsWithIgnoringAsciiCase(const char* pszText, const char* pszSuffix)
 {
     size_t nText = std::strlen(pszText);

@@ -638,35 +638,6 @@ bool ShowedAWindowUntilExit(SetupRun& setup, DWORD* pdwExitCode, DWORD dwTimeout
     return search.bFound;
 }
 
-// The log's lines without their time stamps, after checking that each has one.
-std::vector<std::string> LogLines(const std::string& path)
-{
-    std::vector<std::string> lines;
-    std::string text = ReadFileText(path);
-    size_t nAt = 0;
-    size_t nEnd;
-    while ((nEnd = text.find("\r\n", nAt)) != std::string::npos) {
-        std::string line = text.substr(nAt, nEnd - nAt);
-        nAt = nEnd + 2;
-        // "2026-12-09 05:43:08 text"
-        bool bStamped = line.size() > 20 && line[4] == '-' && line[7] == '-' && line[10] == ' ' && line[13] == ':' &&
-                        line[16] == ':' && line[19] == ' ';
-        EXPECT_TRUE(bStamped) << "a line without its time stamp: " << line;
-        lines.push_back(bStamped ? line.substr(20) : line);
-    }
-    EXPECT_EQ(text.size(), nAt) << "the log ends with an unfinished line";
-    return lines;
-}
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& line)
-{
-    for (const std::string& candidate : lines) {
-        if (candidate == line)
-            return true;
-    }
-    return false;
-}
-
 TEST_F(Installation, SilentInstallationDoesTheWholeWorkWithoutAWindow)
 {
     // A directory with a space, and a log that already holds an earlier run.
@@ -768,6 +739,55 @@ TEST_F(Installation, SilentInstallationReportsFailuresAndRefusals)
     }
     EXPECT_FALSE(Exists(GroupDir()));
     DeleteFileA("C:\\E2E\\SilentBlocked");
+}
+
+// One copy at a time: while a setup program waits on its welcome page, a second one does
+// nothing (a deployment tool retries on 1618), and so does the uninstaller.
+TEST_F(Installation, ASecondCopyDoesNothingWhileTheFirstRuns)
+{
+    const std::string dir = "C:\\E2E\\SecondCopy";
+    const std::string log = "C:\\E2E\\second-copy.log";
+    DeleteTree(dir);
+    CreateDirectoryA("C:\\E2E", NULL);
+    DeleteFileA(log.c_str());
+    SetupRun first("");
+    HWND hWelcome = first.Page("Welcome...");
+    ASSERT_TRUE(hWelcome != NULL);
+
+    DWORD dwExit = 0;
+    {
+        SetupRun second("-silent -dir=" + dir + " -log=" + log);
+        EXPECT_FALSE(ShowedAWindowUntilExit(second, &dwExit));
+    }
+    EXPECT_EQ(1618u, dwExit);
+    EXPECT_FALSE(Exists(dir)) << "nothing is written";
+    std::vector<std::string> lines = LogLines(log);
+    EXPECT_TRUE(HasLine(lines, "Refused: Pelorin Setup or its uninstaller is already running. Wait until it has "
+                               "finished, then start Setup again."));
+    EXPECT_EQ("Setup ended with exit code 1618", lines.empty() ? "" : lines.back());
+
+    {
+        SetupRun second("");
+        HWND hBox = second.Page("Setup");
+        ASSERT_TRUE(hBox != NULL);
+        EXPECT_NE(std::string::npos, ControlText(hBox, 0xFFFF).find("already running"));
+        uidriver::Click(hBox, IDOK);
+        EXPECT_EQ(1618u, second.ExitCode(20000));
+    }
+    for (int waited = 0; waited < 5000 && GetForegroundWindow() != hWelcome; waited += 100)
+        Sleep(100);
+    EXPECT_EQ(hWelcome, GetForegroundWindow()) << "the first copy's page is brought forward";
+
+    // The uninstaller refuses too, silently with its "nothing removed" code.
+    const std::string library = uidriver::ModuleDirectory() + "..\\uninstall\\BraxDel.dll";
+    uidriver::Process uninstall = uidriver::Launch(
+        SystemDirectory() + "\\rundll32.exe", library + ",Remove \"" + dir + "\\\" -silent -log=\"" + log + "\"");
+    EXPECT_EQ(3u, uninstall.WaitExit(60000));
+    lines = LogLines(log);
+    EXPECT_TRUE(HasLine(lines, "Refused: nothing was removed: Pelorin Setup or another uninstall of Pelorin is running."));
+
+    uidriver::Click(hWelcome, IDCANCEL);
+    EXPECT_EQ(0u, first.ExitCode(20000));
 }
 
 // --- 64-bit Windows ------------------------------------------------------------------

@@ -9,8 +9,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
+#include "host_support.h"
 #include "uidriver/UiDriver.h"
 
 namespace e2e {
@@ -79,6 +81,47 @@ inline bool ReadUninstallValue(const char* pszName, std::string* pValue)
         return false;
     pValue->assign(szValue, cbValue > 0 ? cbValue - 1 : 0);
     return true;
+}
+
+// A DWORD value of the product's uninstall key; 0xFFFFFFFF when there is none.
+inline DWORD ReadUninstallNumber(const char* pszName)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return 0xFFFFFFFF;
+    DWORD dwValue = 0, cbValue = sizeof dwValue, dwType = 0;
+    LONG result = RegQueryValueExA(hKey, pszName, NULL, &dwType, reinterpret_cast<BYTE*>(&dwValue), &cbValue);
+    RegCloseKey(hKey);
+    return result == ERROR_SUCCESS && dwType == REG_DWORD ? dwValue : 0xFFFFFFFF;
+}
+
+// The log's lines without their time stamps, after checking that each has one.
+inline std::vector<std::string> LogLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::string text = ReadFileText(path);
+    size_t nAt = 0;
+    size_t nEnd;
+    while ((nEnd = text.find("\r\n", nAt)) != std::string::npos) {
+        std::string line = text.substr(nAt, nEnd - nAt);
+        nAt = nEnd + 2;
+        // "2026-12-09 05:43:08 text"
+        bool bStamped = line.size() > 20 && line[4] == '-' && line[7] == '-' && line[10] == ' ' && line[13] == ':' &&
+                        line[16] == ':' && line[19] == ' ';
+        EXPECT_TRUE(bStamped) << "a line without its time stamp: " << line;
+        lines.push_back(bStamped ? line.substr(20) : line);
+    }
+    EXPECT_EQ(text.size(), nAt) << "the log ends with an unfinished line";
+    return lines;
+}
+
+inline bool HasLine(const std::vector<std::string>& lines, const std::string& line)
+{
+    for (const std::string& candidate : lines) {
+        if (candidate == line)
+            return true;
+    }
+    return false;
 }
 
 inline void DeleteTree(const std::string& path)

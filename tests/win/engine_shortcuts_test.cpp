@@ -1,7 +1,6 @@
 // Shortcuts and uninstall registration against Wine's real shell and registry. The links
-// are read back with lnkinfo (liblnk-utils), a program of the host: Wine starts a Unix
-// program through CreateProcess but hands it neither our pipes nor a process handle, so
-// it runs in a shell that writes its report to a file, renamed into place when complete.
+// are read back with lnkinfo (liblnk-utils), a program of the host, which writes its
+// report to a file (Wine hands a Unix program none of our pipes).
 // The registry is read back through the API and with Wine's own reg.exe.
 #include <windows.h>
 
@@ -19,6 +18,7 @@
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
 #include "engine_support.h"
+#include "host_support.h"
 
 using namespace enginetest;
 
@@ -34,51 +34,18 @@ std::string Folder(int nFolder)
     return SHGetSpecialFolderPathA(NULL, sz, nFolder, FALSE) ? WithBackslash(sz) : std::string();
 }
 
-// --- host side: Unix paths and lnkinfo --------------------------------------------
-
-std::string UnixPath(const std::string& windowsPath)
-{
-    typedef char*(CDECL * GetUnixFileName)(LPCWSTR);
-    GetUnixFileName pfn = reinterpret_cast<GetUnixFileName>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    if (!pfn)
-        return std::string();
-    WCHAR wsz[MAX_PATH * 2];
-    if (!MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wsz, MAX_PATH * 2))
-        return std::string();
-    char* psz = pfn(wsz);
-    if (!psz)
-        return std::string();
-    std::string path(psz);
-    HeapFree(GetProcessHeap(), 0, psz);
-    return path;
-}
+// --- host side: lnkinfo --------------------------------------------------------
 
 // Runs lnkinfo on the link and returns its report ("" when it did not run).
 std::string RunLnkinfo(const std::string& link, const std::string& scratch)
 {
     static int s_nRun = 0;
     std::string report = scratch + "\\lnkinfo-" + std::to_string(++s_nRun) + ".txt";
-    std::string partial = report + ".part";
-    std::string unixLink = UnixPath(link), unixReport = UnixPath(report), unixPartial = UnixPath(partial);
-    if (unixLink.empty() || unixReport.empty())
+    std::string unixLink = host::UnixPath(link), unixReport = host::UnixPath(report);
+    if (unixLink.empty() || unixReport.empty() ||
+        !host::RunOnHost("lnkinfo '" + unixLink + "' > '" + unixReport + "' 2>&1", report + ".done"))
         return std::string();
-    std::string command = "sh -c \"lnkinfo '" + unixLink + "' > '" + unixPartial + "' 2>&1; mv '" + unixPartial +
-                          "' '" + unixReport + "'\"";
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    ZeroMemory(&pi, sizeof pi);
-    if (!CreateProcessA("Z:\\bin\\sh", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-        return std::string();
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    for (int waited = 0; waited < 30000 && !Exists(report); waited += 50)
-        Sleep(50);
-    return Exists(report) ? ReadFileBytes(report) : std::string();
+    return ReadFileBytes(report);
 }
 
 // The value of a "Name : value" line of the lnkinfo report.
@@ -247,6 +214,7 @@ protected:
     // application and manual in place.
     void Prepare(int nOptions)
     {
+        m_wnd.m_nOptions = nOptions;
         ASSERT_EQ(0, m_wnd.PrepareInstallDir(m_strInstall.c_str(), nOptions));
         ASSERT_TRUE(WriteFileBytes(m_strInstall + "\\varnix.exe", "MZ"));
         if (nOptions & OPTION_MANUALS) {
@@ -281,11 +249,21 @@ TEST_F(ShortcutsTest, ApplicationOnly)
 
     EXPECT_EQ("Corvane Corporation - Pelorin", QueryValue("DisplayName"));
     EXPECT_EQ("Rundll32.exe BraxDel.dll,Remove \"" + m_strInstall + "\\\"", QueryValue("UninstallString"));
-    EXPECT_EQ(2, CountValues());
+    // Beside them, what deployment tools read (this test program has no version resource
+    // to take a version and a maker from).
+    EXPECT_EQ(QueryValue("UninstallString") + " -silent", QueryValue("QuietUninstallString"));
+    EXPECT_EQ(m_strInstall + "\\", QueryValue("InstallLocation"));
+    EXPECT_EQ(m_strInstall + "\\varnix.exe,0", QueryValue("DisplayIcon"));
+    EXPECT_EQ("<no value>", QueryValue("DisplayVersion"));
 }
 
 TEST_F(ShortcutsTest, ManualsOnlyHasNoDesktopLink)
 {
+    // An earlier installation's application icon, which this one has not installed.
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, &hKey));
+    RegSetValueExA(hKey, "DisplayIcon", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Old\\varnix.exe,0"), 20);
+    RegCloseKey(hKey);
     ASSERT_NO_FATAL_FAILURE(Prepare(OPTION_MANUALS));
     ASSERT_EQ(NULL, m_wnd.CreateShortcuts(m_strInstall.c_str(), OPTION_MANUALS));
     std::vector<std::string> links = ListFiles(m_strCommonGroup);
@@ -296,6 +274,7 @@ TEST_F(ShortcutsTest, ManualsOnlyHasNoDesktopLink)
     EXPECT_EQ(m_strInstall + "\\Docs\\", WithBackslash(manuals.workDir));
     EXPECT_FALSE(Exists(m_strCommonDesktopLink));
     EXPECT_EQ("Corvane Corporation - Pelorin", QueryValue("DisplayName"));
+    EXPECT_EQ("<no value>", QueryValue("DisplayIcon"));
 }
 
 TEST_F(ShortcutsTest, BothOptionsAndWineRegReadsTheEntry)
@@ -327,6 +306,7 @@ TEST_F(ShortcutsTest, SecondRunOverwritesLinksAndValues)
 {
     ASSERT_NO_FATAL_FAILURE(Prepare(OPTION_APPLICATION));
     ASSERT_EQ(NULL, m_wnd.CreateShortcuts(m_strInstall.c_str(), OPTION_APPLICATION));
+    const int nValues = CountValues();
     // A second installation elsewhere, into the same group.
     std::string other = m_scratch / "Other";
     ASSERT_EQ(0, m_wnd.PrepareInstallDir(other.c_str(), OPTION_APPLICATION));
@@ -337,7 +317,8 @@ TEST_F(ShortcutsTest, SecondRunOverwritesLinksAndValues)
     EXPECT_EQ(other + "\\varnix.exe", ReadLink(m_strCommonGroup + "\\Pelorin.lnk", m_scratch.Path()).target);
     EXPECT_EQ(other, ReadLink(m_strCommonDesktopLink, m_scratch.Path()).workDir);
     EXPECT_EQ("Rundll32.exe BraxDel.dll,Remove \"" + other + "\\\"", QueryValue("UninstallString"));
-    EXPECT_EQ(2, CountValues());
+    EXPECT_EQ(other + "\\", QueryValue("InstallLocation"));
+    EXPECT_EQ(nValues, CountValues()) << "the same values, overwritten";
 }
 
 TEST_F(ShortcutsTest, PerUserFoldersWhenTheAllUsersOnesAreMissing)

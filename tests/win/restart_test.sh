@@ -116,6 +116,23 @@ cp "$bin/Setup.exe" "$prefix/drive_c/media-autorun/Setup.exe"
 run autorun-path first-page 'C:\media-autorun\Setup.exe' ""
 expect "a switch on the program's path counts" "first page Select Installation Directory"
 
+# A second copy while the first one waits on its welcome page does nothing: exit code
+# 1618, nothing installed, and the restart is left to the first.
+rm -rf "$prefix/drive_c/RestartSecond"
+wine "$bin/Setup.exe" </dev/null >/dev/null 2>&1 &
+sleep 10
+run second-copy silent "$setup" '-silent -restart -dir=C:\RestartSecond'
+expect "the second copy's exit code" "setup exit 1618"
+expect "the shell is left alone" "shell alive"
+expect "no restart" "driver survived"
+if [[ -e "$prefix/drive_c/RestartSecond" ]]; then
+    failed=$((failed + 1))
+    echo "FAILED: the second copy installed"
+else
+    passed=$((passed + 1))
+fi
+wait
+
 wineserver -k >/dev/null 2>&1
 echo "restart_test: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
