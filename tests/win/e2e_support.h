@@ -152,6 +152,46 @@ inline std::string DesktopLink()
     return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Pelorin.lnk";
 }
 
+// How long an uninstall command may take.
+const DWORD COMMAND_MS = 60000;
+
+// Starts a command line as the system's list of installed programs does: from a 64-bit
+// process on 64-bit Windows (here, from a 32-bit test, through the 64-bit cmd, which ends
+// with the command's exit code). With pdwExitCode, waits for the end.
+inline bool StartCommand(std::string command, DWORD* pdwExitCode = nullptr)
+{
+    if (IsWow64()) {
+        char szWindows[MAX_PATH] = "";
+        GetWindowsDirectoryA(szWindows, sizeof szWindows);
+        command = "\"" + std::string(szWindows) + "\\Sysnative\\cmd.exe\" /c \"" + command + "\"";
+    }
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return false;
+    if (pdwExitCode) {
+        *pdwExitCode = WaitForSingleObject(pi.hProcess, COMMAND_MS) == WAIT_OBJECT_0 ? 0 : STILL_ACTIVE;
+        if (*pdwExitCode == 0)
+            GetExitCodeProcess(pi.hProcess, pdwExitCode);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+// The deployment tools' command, run to its end: its exit code.
+inline DWORD RunQuietUninstall(const std::string& extra = "")
+{
+    std::string command;
+    EXPECT_TRUE(ReadUninstallValue("QuietUninstallString", &command));
+    DWORD dwExitCode = STILL_ACTIVE;
+    EXPECT_TRUE(StartCommand(command + extra, &dwExitCode)) << command;
+    return dwExitCode;
+}
+
 const DWORD PAGE_MS = 30000;
 // The completion message follows the 30-second slideshow.
 const DWORD COMPLETION_MS = 90000;

@@ -114,43 +114,6 @@ void Install(const std::string& dir)
         ASSERT_TRUE(Exists(dir + "\\" + pszName)) << pszName << " was not installed";
 }
 
-// Starts a command line as the system's list of installed programs does: from a 64-bit
-// process on 64-bit Windows (here, from a 32-bit test, through the 64-bit cmd, which ends
-// with the command's exit code). With pdwExitCode, waits for the end.
-bool StartCommand(std::string command, DWORD* pdwExitCode = nullptr)
-{
-    if (IsWow64()) {
-        char szWindows[MAX_PATH] = "";
-        GetWindowsDirectoryA(szWindows, sizeof szWindows);
-        command = "\"" + std::string(szWindows) + "\\Sysnative\\cmd.exe\" /c \"" + command + "\"";
-    }
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-        return false;
-    if (pdwExitCode) {
-        *pdwExitCode = WaitForSingleObject(pi.hProcess, UNINSTALL_MS) == WAIT_OBJECT_0 ? 0 : STILL_ACTIVE;
-        if (*pdwExitCode == 0)
-            GetExitCodeProcess(pi.hProcess, pdwExitCode);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
-
-// The deployment tools' command, run to its end: its exit code.
-DWORD RunQuietUninstall(const std::string& extra = "")
-{
-    std::string command;
-    EXPECT_TRUE(ReadUninstallValue("QuietUninstallString", &command));
-    DWORD dwExitCode = STILL_ACTIVE;
-    EXPECT_TRUE(StartCommand(command + extra, &dwExitCode)) << command;
-    return dwExitCode;
-}
-
 // An installation as a deployment tool makes it: application and manuals, no window.
 void InstallSilently(const std::string& dir, const char* pszExe = "Setup.exe")
 {
@@ -312,7 +275,7 @@ TEST_F(Uninstall, QuietRemovalAndTheValuesDeploymentToolsRead)
     EXPECT_EQ(today.wYear * 10000 + today.wMonth * 100 + today.wDay, std::atoi(value.c_str()));
     // Kilobytes of what was installed: the directory's files and the library.
     uint64_t nBytes = ReadFileText(SystemDirectory() + "\\BraxDel.dll").size();
-    for (const char* pszName : INSTALLED_FILES)
+    for (const char* pszName : TYPICAL_INSTALLED_FILES)
         nBytes += ReadFileText(dir + "\\" + pszName).size();
     EXPECT_EQ((nBytes + 1023) / 1024, ReadUninstallNumber("EstimatedSize"));
     EXPECT_EQ(1u, ReadUninstallNumber("NoModify"));
@@ -431,7 +394,7 @@ TEST_F(Uninstall, NothingBehindALinkIsRemoved)
     ASSERT_NO_FATAL_FAILURE(InstallSilently(base + "\\Whole"));
     ASSERT_TRUE(Exists(base + "\\Whole.target\\Varnix.exe"));
     EXPECT_EQ(2u, RunQuietUninstall());
-    for (const char* pszName : INSTALLED_FILES)
+    for (const char* pszName : TYPICAL_INSTALLED_FILES)
         EXPECT_TRUE(Exists(base + "\\Whole.target\\" + pszName)) << pszName;
     EXPECT_TRUE(Exists(base + "\\Whole.target\\ChmMacros"));
     EXPECT_EQ("", UninstallString()) << "the entry goes all the same";
