@@ -146,13 +146,8 @@ add_custom_target(setup_exe ALL DEPENDS ${SETUP_EXE} ${SETUP_EXE_OUTPUTS})
 # same sources as the host tool, with zlib in place of libdeflate (see PayloadStream.cpp).
 # It is a tool, not the product: exceptions, threads and type information as it needs them.
 set(PAYLOAD_TOOL_DIR ${CMAKE_SOURCE_DIR}/tools/payload)
-add_executable(payload_windows
-    ${PAYLOAD_TOOL_DIR}/main.cpp ${PAYLOAD_TOOL_DIR}/AnsiCodePage.cpp ${PAYLOAD_TOOL_DIR}/ArchiveBuilder.cpp
-    ${PAYLOAD_TOOL_DIR}/ArchiveCheck.cpp ${PAYLOAD_TOOL_DIR}/ArchiveExtractor.cpp ${PAYLOAD_TOOL_DIR}/ArchiveFile.cpp
-    ${PAYLOAD_TOOL_DIR}/DisplayText.cpp ${PAYLOAD_TOOL_DIR}/InstallListWriter.cpp ${PAYLOAD_TOOL_DIR}/PayloadSource.cpp
-    ${PAYLOAD_TOOL_DIR}/PayloadStream.cpp ${PAYLOAD_TOOL_DIR}/PeResource.cpp ${PAYLOAD_TOOL_DIR}/PeResourceEditor.cpp
-    ${PAYLOAD_TOOL_DIR}/SetupStub.cpp ${PAYLOAD_TOOL_DIR}/Signer.cpp ${PAYLOAD_TOOL_DIR}/VersionInfo.cpp
-    ${ENGINE_PORTABLE_SOURCES})
+include(${PAYLOAD_TOOL_DIR}/sources.cmake)
+add_executable(payload_windows ${PAYLOAD_TOOL_DIR}/main.cpp ${PAYLOAD_TOOL_SOURCES} ${ENGINE_PORTABLE_SOURCES})
 target_include_directories(payload_windows PRIVATE ${CMAKE_SOURCE_DIR} ${PAYLOAD_TOOL_DIR})
 target_compile_definitions(payload_windows PRIVATE PAYLOAD_DEFLATE_WITH_ZLIB)
 target_compile_options(payload_windows PRIVATE -frtti)

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engine/PayloadReader.h"
-#include "engine/PayloadWriter.h"
+#include "PayloadWriter.h"
 #include "PayloadStream.h"
 #include "PeResource.h"
 #include "PeResourceEditor.h"

@@ -17,8 +17,8 @@
 #include "DisplayText.h"
 #include "PayloadStream.h"
 #include "engine/PayloadFormat.h"
-#include "engine/PayloadName.h"
-#include "engine/PayloadWriter.h"
+#include "PayloadName.h"
+#include "PayloadWriter.h"
 
 namespace {
 
@@ -140,7 +140,7 @@ bool CheckPayloadSources(const std::vector<PayloadSource>& sources, const AnsiCo
     size_t nErrorsBefore = errors.size();
     for (const PayloadSource& source : sources) {
         const std::string& name = source.storedName;
-        PayloadNameProblem problem = CheckPayloadName(name.data(), name.size());
+        PayloadNameProblem problem = CheckPayloadEntryName(source.dwDestination, name.data(), name.size());
         size_t nUndefined = codePage.FindUndefinedByte(name);
         if (problem != PAYLOAD_NAME_OK)
             errors.push_back(EntryLabel(source) + ": the stored name " + DescribePayloadNameProblem(problem));

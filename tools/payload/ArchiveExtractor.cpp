@@ -14,7 +14,7 @@
 #include "DisplayText.h"
 #include "PayloadSource.h"
 #include "PayloadStream.h"
-#include "engine/PayloadName.h"
+#include "PayloadName.h"
 
 namespace fs = std::filesystem;
 
