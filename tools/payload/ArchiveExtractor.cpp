@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "ArchiveBuilder.h"
+#include "FileIo.h"
 #include "DisplayText.h"
 #include "PayloadSource.h"
 #include "PayloadStream.h"

@@ -8,14 +8,20 @@ set(PAYLOAD_TOOL_SOURCE_NAMES
     ArchiveExtractor.cpp
     ArchiveFile.cpp
     DisplayText.cpp
+    FileIo.cpp
+    HelpText.cpp
     InstallListWriter.cpp
     PayloadName.cpp
     PayloadSource.cpp
     PayloadStream.cpp
     PayloadWriter.cpp
+    PeHeaders.cpp
     PeResource.cpp
     PeResourceEditor.cpp
     SetupStub.cpp
+    Sha256.cpp
     Signer.cpp
-    VersionInfo.cpp)
+    ToolOptions.cpp
+    VersionInfo.cpp
+    WingetManifest.cpp)
 list(TRANSFORM PAYLOAD_TOOL_SOURCE_NAMES PREPEND ${CMAKE_SOURCE_DIR}/tools/payload/ OUTPUT_VARIABLE PAYLOAD_TOOL_SOURCES)
