@@ -59,7 +59,7 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
         error);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error)
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& error)
 {
 #ifdef _WIN32
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -88,7 +88,7 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
         std::remove(temporary.c_str());
         return false;
     }
-    if (!ReplaceFile(temporary, path, error)) {
+    if (!RenameReplacing(temporary, path, error)) {
         std::remove(temporary.c_str());
         return false;
     }

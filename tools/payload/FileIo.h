@@ -33,4 +33,4 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
 // Gives the file from the name to, replacing a file there in one step: rename on POSIX;
 // on Windows, where rename refuses an existing target, MoveFileEx with
 // MOVEFILE_REPLACE_EXISTING.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error);
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& error);

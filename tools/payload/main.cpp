@@ -347,7 +347,7 @@ bool WriteSetupOutput(const ToolOptions& options, const std::vector<uint8_t>& im
     std::string unsignedPath = options.output + ".unsigned", signedPath = options.output + ".signed";
     SignOptions sign{options.sign, options.passwordFile, options.timestamp, version.description};
     bool bDone = WriteFileAtomically(unsignedPath, image, error) && SignImage(unsignedPath, signedPath, sign, error) &&
-                 ReplaceFile(signedPath, options.output, error);
+                 RenameReplacing(signedPath, options.output, error);
     std::remove(unsignedPath.c_str());
     if (bDone)
         return true;
