@@ -6,11 +6,6 @@
 
 namespace {
 
-bool Fits(uint64_t nOffset, uint64_t nLength, uint64_t nSize)
-{
-    return nOffset <= nSize && nLength <= nSize - nOffset;
-}
-
 bool Fail(std::string& error, const char* pszWhy)
 {
     error = pszWhy;
@@ -34,7 +29,7 @@ bool LooksLikePeImage(const uint8_t* pImage, size_t nSize)
     if (nSize < 0x40 || pImage[0] != 'M' || pImage[1] != 'Z')
         return false;
     size_t nPe = Load32(pImage + 0x3C);
-    return Fits(nPe, 4, nSize) && pImage[nPe] == 'P' && pImage[nPe + 1] == 'E' && pImage[nPe + 2] == 0 &&
+    return FitsWithin(nPe, 4, nSize) && pImage[nPe] == 'P' && pImage[nPe + 1] == 'E' && pImage[nPe + 2] == 0 &&
            pImage[nPe + 3] == 0;
 }
 
@@ -44,14 +39,14 @@ bool ReadPeHeaders(const uint8_t* p, size_t nSize, PeHeaders& headers, std::stri
     if (!LooksLikePeImage(p, nSize))
         return Fail(error, "not a PE image");
     headers.nCoff = static_cast<size_t>(Load32(p + 0x3C)) + 4;
-    if (!Fits(headers.nCoff, 20, nSize))
+    if (!FitsWithin(headers.nCoff, 20, nSize))
         return Fail(error, "the PE file header is cut off");
     headers.wMachine = Load16(p + headers.nCoff);
     size_t nSections = Load16(p + headers.nCoff + 2);
     headers.bSymbolTable = Load32(p + headers.nCoff + 8) != 0 && Load32(p + headers.nCoff + 12) != 0;
     headers.nOptionalSize = Load16(p + headers.nCoff + 16);
     headers.nOptional = headers.nCoff + 20;
-    if (!Fits(headers.nOptional, headers.nOptionalSize, nSize) || headers.nOptionalSize < 2)
+    if (!FitsWithin(headers.nOptional, headers.nOptionalSize, nSize) || headers.nOptionalSize < 2)
         return Fail(error, "the PE optional header is cut off");
     uint16_t wMagic = Load16(p + headers.nOptional);
     if (wMagic != 0x10B && wMagic != 0x20B)
@@ -65,7 +60,7 @@ bool ReadPeHeaders(const uint8_t* p, size_t nSize, PeHeaders& headers, std::stri
                                                    (headers.nOptionalSize - nDirectories) / 8);
     }
     headers.nSectionTable = headers.nOptional + headers.nOptionalSize;
-    if (!Fits(headers.nSectionTable, nSections * 40, nSize))
+    if (!FitsWithin(headers.nSectionTable, nSections * 40, nSize))
         return Fail(error, "the PE section table is cut off");
     for (size_t i = 0; i < nSections; ++i) {
         size_t nHeader = headers.nSectionTable + i * 40;

@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+// Whether nLength bytes at nOffset lie within nSize bytes, without overflowing.
+inline bool FitsWithin(uint64_t nOffset, uint64_t nLength, uint64_t nSize)
+{
+    return nOffset <= nSize && nLength <= nSize - nOffset;
+}
+
 const uint16_t PE_MACHINE_I386 = 0x14C;
 const uint16_t PE_MACHINE_AMD64 = 0x8664;
 

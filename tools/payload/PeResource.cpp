@@ -4,11 +4,6 @@
 
 namespace {
 
-bool Fits(size_t nOffset, size_t nLength, size_t nSize)
-{
-    return nOffset <= nSize && nLength <= nSize - nOffset;
-}
-
 const uint32_t RESOURCE_SUBDIRECTORY = 0x80000000u;
 const uint32_t RESOURCE_NAMED = 0x80000000u;
 
@@ -38,10 +33,10 @@ public:
             if (rva < section.dwVirtualAddress)
                 continue;
             size_t nInto = rva - section.dwVirtualAddress;
-            if (!Fits(nInto, nLength, section.dwRawSize))
+            if (!FitsWithin(nInto, nLength, section.dwRawSize))
                 continue;
             nOffset = static_cast<size_t>(section.dwRawOffset) + nInto;
-            return Fits(nOffset, nLength, m_nSize);
+            return FitsWithin(nOffset, nLength, m_nSize);
         }
         return false;
     }
@@ -121,12 +116,12 @@ public:
         if (!(dwTarget & RESOURCE_SUBDIRECTORY))
             return false;
         nDirectory = dwTarget & ~RESOURCE_SUBDIRECTORY;
-        return Fits(nDirectory, 16, m_nLength);
+        return FitsWithin(nDirectory, 16, m_nLength);
     }
 
     bool DataEntry(uint32_t dwTarget, uint32_t& dwRva, uint32_t& dwSize) const
     {
-        if (dwTarget & RESOURCE_SUBDIRECTORY || !Fits(dwTarget, 16, m_nLength))
+        if (dwTarget & RESOURCE_SUBDIRECTORY || !FitsWithin(dwTarget, 16, m_nLength))
             return false;
         dwRva = Load32(m_p + dwTarget);
         dwSize = Load32(m_p + dwTarget + 4);
@@ -139,11 +134,11 @@ private:
 
     bool Counts(size_t nDirectory, size_t& nNamed, size_t& nIds) const
     {
-        if (!Fits(nDirectory, 16, m_nLength))
+        if (!FitsWithin(nDirectory, 16, m_nLength))
             return false;
         nNamed = Load16(m_p + nDirectory + 12);
         nIds = Load16(m_p + nDirectory + 14);
-        return Fits(nDirectory + 16, (nNamed + nIds) * 8, m_nLength);
+        return FitsWithin(nDirectory + 16, (nNamed + nIds) * 8, m_nLength);
     }
 };
 

@@ -8,11 +8,6 @@
 
 namespace {
 
-bool Fits(uint64_t nOffset, uint64_t nLength, uint64_t nSize)
-{
-    return nOffset <= nSize && nLength <= nSize - nOffset;
-}
-
 uint64_t AlignUp(uint64_t n, uint64_t nAlignment)
 {
     return (n + nAlignment - 1) / nAlignment * nAlignment;
@@ -141,14 +136,14 @@ private:
 
     bool ReadDirectory(size_t nDirectory, std::vector<Entry>& entries, std::string& error)
     {
-        if (!Fits(nDirectory, 16, m_nLength))
+        if (!FitsWithin(nDirectory, 16, m_nLength))
             return Damaged(error, "a directory lies outside its section");
         if (!m_visited.insert(nDirectory).second)
             return Damaged(error, "a directory is reached twice (entries that share a directory would multiply the "
                                   "tree)");
         size_t nNamed = Load16(At(nDirectory + 12));
         size_t nCount = nNamed + Load16(At(nDirectory + 14));
-        if (!Fits(nDirectory + 16, nCount * 8, m_nLength))
+        if (!FitsWithin(nDirectory + 16, nCount * 8, m_nLength))
             return Damaged(error, "a directory's entries run past its section");
         m_nEntries += nCount;
         if (m_nEntries > MAX_DIRECTORY_ENTRIES)
@@ -166,10 +161,10 @@ private:
                 return Damaged(error, "a directory's ids are not in ascending order");
             if (dwName & HIGH_BIT) {
                 size_t nString = dwName & ~HIGH_BIT;
-                if (!Fits(nString, 2, m_nLength))
+                if (!FitsWithin(nString, 2, m_nLength))
                     return Damaged(error, "a name lies outside its section");
                 size_t nUnits = Load16(At(nString));
-                if (!Fits(nString + 2, nUnits * 2, m_nLength))
+                if (!FitsWithin(nString + 2, nUnits * 2, m_nLength))
                     return Damaged(error, "a name runs past its section");
                 m_nNameUnits += nUnits;
                 if (m_nNameUnits > MAX_NAME_UNITS)
@@ -198,7 +193,7 @@ private:
             return Damaged(error, "the tree is deeper than type, name and language");
         if (++m_nLeaves > MAX_LEAVES)
             return Damaged(error, "it holds more resources than any program does");
-        if (!Fits(entry.dwTarget, 16, m_nLength))
+        if (!FitsWithin(entry.dwTarget, 16, m_nLength))
             return Damaged(error, "a data entry lies outside its section");
         uint32_t dwRva = Load32(At(entry.dwTarget));
         uint32_t dwSize = Load32(At(entry.dwTarget + 4));
@@ -210,7 +205,7 @@ private:
             if (dwRva < section.dwVirtualAddress)
                 continue;
             uint64_t nInto = dwRva - section.dwVirtualAddress;
-            if (!Fits(nInto, dwSize, section.dwRawSize) || !Fits(section.dwRawOffset + nInto, dwSize, m_image.size()))
+            if (!FitsWithin(nInto, dwSize, section.dwRawSize) || !FitsWithin(section.dwRawOffset + nInto, dwSize, m_image.size()))
                 continue;
             const uint8_t* pData = m_image.data() + section.dwRawOffset + nInto;
             leaf.data.assign(pData, pData + dwSize);
@@ -421,7 +416,7 @@ bool PeResourceEditor::CheckSections(std::string& error) const
 {
     std::vector<SectionHeader> inMemory, inFile;
     for (const SectionHeader& section : m_headers.sections) {
-        if (section.dwRawSize != 0 && !Fits(section.dwRawOffset, section.dwRawSize, m_image.size()))
+        if (section.dwRawSize != 0 && !FitsWithin(section.dwRawOffset, section.dwRawSize, m_image.size()))
             return Refuse(error, "a section's data lies outside the file");
         if (section.VirtualEnd() > 0xFFFFFFFFull)
             return Refuse(error, "a section lies outside the address space");
@@ -526,7 +521,7 @@ bool PeResourceEditor::CheckNothingAfterSections(const SectionHeader& resource, 
     uint32_t dwCertificate = Directory(DIRECTORY_CERTIFICATE);
     uint32_t dwCertificateSize = m_headers.DirectorySize(p, DIRECTORY_CERTIFICATE);
     m_bHadCertificate = dwCertificateSize != 0;
-    if (m_bHadCertificate && (dwCertificate < nDataEnd || !Fits(dwCertificate, dwCertificateSize, nSize)))
+    if (m_bHadCertificate && (dwCertificate < nDataEnd || !FitsWithin(dwCertificate, dwCertificateSize, nSize)))
         return Refuse(error, "the image's certificate table does not lie after its sections");
     for (uint64_t i = nDataEnd; i < nSize; ++i) {
         if (m_bHadCertificate && i >= dwCertificate && i < static_cast<uint64_t>(dwCertificate) + dwCertificateSize)
