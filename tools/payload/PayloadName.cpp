@@ -1,6 +1,7 @@
 #include "PayloadName.h"
 
 #include <cstring>
+#include <string>
 
 #include "engine/DeviceName.h"
 #include "engine/PayloadFormat.h"
@@ -33,16 +34,6 @@ const char* DescribePayloadNameProblem(PayloadNameProblem problem)
                "for the installation directory";
     }
     return "has an unknown problem";
-}
-
-static bool EqualsIgnoringAsciiCase(const char* pch, size_t nLength, const char* pszOther)
-{
-    if (nLength != std::strlen(pszOther))
-        return false;
-    for (size_t i = 0; i < nLength; ++i)
-        if (UpperAscii(pch[i]) != UpperAscii(pszOther[i]))
-            return false;
-    return true;
 }
 
 static bool IsAsciiLetter(char ch)
@@ -81,11 +72,12 @@ PayloadNameProblem CheckPayloadName(const char* pchName, size_t nLength)
 PayloadNameProblem CheckPayloadEntryName(uint32_t dwDestination, const char* pchName, size_t nLength)
 {
     PayloadNameProblem problem = CheckPayloadName(pchName, nLength);
-    if (problem == PAYLOAD_NAME_OK && dwDestination == DEST_SYSTEM &&
-        (EqualsIgnoringAsciiCase(pchName, nLength, "Comctl32.dll") ||
-         EqualsIgnoringAsciiCase(pchName, nLength, "Comdlg32.dll")))
-        return PAYLOAD_NAME_SYSTEM_COMMON_CONTROL;
-    return problem;
+    if (problem != PAYLOAD_NAME_OK || dwDestination != DEST_SYSTEM)
+        return problem;
+    std::string name(pchName, nLength);  // holds no NUL: CheckPayloadName refuses one
+    bool bCommonControl = EqualsIgnoringAsciiCase(name.c_str(), "Comctl32.dll") ||
+                          EqualsIgnoringAsciiCase(name.c_str(), "Comdlg32.dll");
+    return bCommonControl ? PAYLOAD_NAME_SYSTEM_COMMON_CONTROL : PAYLOAD_NAME_OK;
 }
 
 const char* PayloadDestinationSubdirectory(uint32_t dwDestination)
