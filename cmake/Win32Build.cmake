@@ -153,12 +153,6 @@ target_compile_definitions(payload_windows PRIVATE PAYLOAD_DEFLATE_WITH_ZLIB)
 target_compile_options(payload_windows PRIVATE -frtti)
 target_link_libraries(payload_windows PRIVATE ${ZLIB_STATIC})
 set_target_properties(payload_windows PROPERTIES OUTPUT_NAME payload RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tool)
-if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")
-    add_test(NAME payload_tool_windows
-        COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/payload_tool_test.sh $<TARGET_FILE:payload_windows>
-                ${SETUP_PAYLOAD_TOOL} $<TARGET_FILE:Setup> ${CMAKE_BINARY_DIR}/payload-tool-test)
-    set_tests_properties(payload_tool_windows PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 300)
-endif()
 
 # The import gate: Setup.exe imports only functions that Windows 95 OSR2 and NT 4.0 have,
 # its headers name version 4.0, and its manifest asks for administrator rights. Tests
@@ -190,6 +184,14 @@ else()
 endif()
 set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} SETUP_WINEARCH=${SETUP_WINEARCH} WINEDEBUG=-all
     "WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
+
+# The payload tool's Windows build, run as a vendor runs it, in the tests' prefix.
+if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")
+    add_test(NAME payload_tool_windows
+        COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/payload_tool_test.sh $<TARGET_FILE:payload_windows>
+                ${SETUP_PAYLOAD_TOOL} $<TARGET_FILE:Setup> ${CMAKE_BINARY_DIR}/payload-tool-test)
+    set_tests_properties(payload_tool_windows PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 300)
+endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)
     include(${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)
