@@ -649,6 +649,11 @@ TEST_F(PayloadToolTest, SetupRefusesAHostileStubWithoutMultiplyingItsTree)
         SetEntry(shared, nNames, i, i + 1, SUBDIRECTORY | static_cast<uint32_t>(nEmpty));
     }
     std::vector<uint8_t> resources = MakeSyntheticResourceSection({{10, 1, 0x409, {'x'}}});
+    // Headers that end two bytes into the optional header, where the file ends too.
+    std::vector<uint8_t> cut = WrapInSyntheticPe(resources);
+    cut.resize(0x40 + 24 + 2);
+    PutU16(cut, 0x40 + 6, 0);
+    PutU16(cut, 0x40 + 20, 2);
     struct Case {
         const char* pszStub;
         std::vector<uint8_t> image;
@@ -657,6 +662,7 @@ TEST_F(PayloadToolTest, SetupRefusesAHostileStubWithoutMultiplyingItsTree)
     };
     const Case cases[] = {
         {"shared.exe", WrapInSyntheticPe(shared), 1, "a directory is reached twice"},
+        {"cut.exe", cut, 1, "the image's data directory is too short"},
         // Two sections behind the resources on the same addresses: laid apart by the
         // rewrite, they would make an image its own check refuses.
         {"overlap.exe", WrapInSyntheticPe(resources, {{0x2000, 0x1000, 0x200}, {0x2000, 0x800, 0x200}}), 1,

@@ -395,13 +395,15 @@ bool PeResourceEditor::ReadHeaders(std::string& error)
         return false;
     m_nOptional = m_headers.nOptional;
     m_nDirectories = m_headers.nDirectories;
+    // Directories up to the base relocations lie past the alignments in the optional header,
+    // so that this check also proves the header long enough to read those.
+    if (m_headers.nDirectoryCount <= DIRECTORY_BASE_RELOCATION)
+        return Refuse(error, "the image's data directory is too short");
     m_dwSectionAlignment = Load32(p + m_nOptional + 32);
     m_dwFileAlignment = Load32(p + m_nOptional + 36);
     if (!IsPowerOfTwo(m_dwFileAlignment) || !IsPowerOfTwo(m_dwSectionAlignment) || m_dwFileAlignment > 0x10000 ||
         m_dwSectionAlignment < m_dwFileAlignment)
         return Refuse(error, "the image's section or file alignment is not a power of two");
-    if (m_headers.nDirectoryCount <= DIRECTORY_BASE_RELOCATION)
-        return Refuse(error, "the image's data directory is too short");
     if (Directory(DIRECTORY_RESOURCE) == 0)
         return Refuse(error, "the image has no resources (the rewrite needs a resource section to replace)");
     if (m_headers.bSymbolTable)
