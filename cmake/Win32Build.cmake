@@ -146,24 +146,13 @@ add_custom_target(setup_exe ALL DEPENDS ${SETUP_EXE} ${SETUP_EXE_OUTPUTS})
 # same sources as the host tool, with zlib in place of libdeflate (see PayloadStream.cpp).
 # It is a tool, not the product: exceptions, threads and type information as it needs them.
 set(PAYLOAD_TOOL_DIR ${CMAKE_SOURCE_DIR}/tools/payload)
-add_executable(payload_windows
-    ${PAYLOAD_TOOL_DIR}/main.cpp ${PAYLOAD_TOOL_DIR}/AnsiCodePage.cpp ${PAYLOAD_TOOL_DIR}/ArchiveBuilder.cpp
-    ${PAYLOAD_TOOL_DIR}/ArchiveCheck.cpp ${PAYLOAD_TOOL_DIR}/ArchiveExtractor.cpp ${PAYLOAD_TOOL_DIR}/ArchiveFile.cpp
-    ${PAYLOAD_TOOL_DIR}/DisplayText.cpp ${PAYLOAD_TOOL_DIR}/InstallListWriter.cpp ${PAYLOAD_TOOL_DIR}/PayloadSource.cpp
-    ${PAYLOAD_TOOL_DIR}/PayloadStream.cpp ${PAYLOAD_TOOL_DIR}/PeResource.cpp ${PAYLOAD_TOOL_DIR}/PeResourceEditor.cpp
-    ${PAYLOAD_TOOL_DIR}/SetupStub.cpp ${PAYLOAD_TOOL_DIR}/Signer.cpp ${PAYLOAD_TOOL_DIR}/VersionInfo.cpp
-    ${ENGINE_PORTABLE_SOURCES})
+include(${PAYLOAD_TOOL_DIR}/sources.cmake)
+add_executable(payload_windows ${PAYLOAD_TOOL_DIR}/main.cpp ${PAYLOAD_TOOL_SOURCES} ${ENGINE_PORTABLE_SOURCES})
 target_include_directories(payload_windows PRIVATE ${CMAKE_SOURCE_DIR} ${PAYLOAD_TOOL_DIR})
 target_compile_definitions(payload_windows PRIVATE PAYLOAD_DEFLATE_WITH_ZLIB)
 target_compile_options(payload_windows PRIVATE -frtti)
 target_link_libraries(payload_windows PRIVATE ${ZLIB_STATIC})
 set_target_properties(payload_windows PROPERTIES OUTPUT_NAME payload RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tool)
-if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")
-    add_test(NAME payload_tool_windows
-        COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/payload_tool_test.sh $<TARGET_FILE:payload_windows>
-                ${SETUP_PAYLOAD_TOOL} $<TARGET_FILE:Setup> ${CMAKE_BINARY_DIR}/payload-tool-test)
-    set_tests_properties(payload_tool_windows PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 300)
-endif()
 
 # The import gate: Setup.exe imports only functions that Windows 95 OSR2 and NT 4.0 have,
 # its headers name version 4.0, and its manifest asks for administrator rights. Tests
@@ -195,6 +184,14 @@ else()
 endif()
 set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} SETUP_WINEARCH=${SETUP_WINEARCH} WINEDEBUG=-all
     "WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
+
+# The payload tool's Windows build, run as a vendor runs it, in the tests' prefix.
+if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")
+    add_test(NAME payload_tool_windows
+        COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/payload_tool_test.sh $<TARGET_FILE:payload_windows>
+                ${SETUP_PAYLOAD_TOOL} $<TARGET_FILE:Setup> ${CMAKE_BINARY_DIR}/payload-tool-test)
+    set_tests_properties(payload_tool_windows PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 300)
+endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)
     include(${CMAKE_SOURCE_DIR}/tests/uidriver/sources.cmake)

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "DeviceName.h"
+
 namespace {
 
 bool IsDriveLetter(char ch)
@@ -41,6 +43,9 @@ const char* InstallDirTextProblem(const char* pszDir)
         }
         if (pszName[nName - 1] == '.' || pszName[nName - 1] == ' ')
             return "A name in the installation directory ends with a dot or a space.";
+        if (IsDeviceName(pszName, nName))
+            return "A name in the installation directory is one that Windows keeps for a device (CON, PRN, AUX, "
+                   "NUL, COM1 to COM9, LPT1 to LPT9, also with an extension).";
         if (!pszEnd)
             return NULL;
         pszName = pszEnd + 1;

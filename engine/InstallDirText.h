@@ -26,7 +26,9 @@ static_assert(sizeof EXAMPLES_SUBDIR >= sizeof MACROS_SUBDIR && sizeof EXAMPLES_
 //     network name (the preparation walks from a drive's root);
 //   - names separated by single backslashes, each without the characters Windows keeps out
 //     of names (< > : " / | ? * and control characters) and not ending in a dot or a
-//     space, which Windows would drop, so that "." and ".." are refused too;
+//     space, which Windows would drop, so that "." and ".." are refused too, and none a
+//     device's name (IsDeviceName: C:\CON, C:\Pelorin\NUL.txt), which would open a port or
+//     the console instead of a folder;
 //   - short enough that, with its trailing backslash, it fits MAX_INSTALL_DIR_LENGTH.
 // One trailing backslash is expected to have been removed already, as the chooser does.
 const char* InstallDirTextProblem(const char* pszDir);

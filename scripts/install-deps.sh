@@ -19,7 +19,7 @@ packages=(
     liblnk-utils imagemagick fonts-liberation
     clang libclang-rt-14-dev
     libdeflate-dev nsis
-    osslsigncode openssl fonts-wine
+    osslsigncode openssl fonts-wine python3-yaml
 )
 packages_i386=(wine32:i386)
 

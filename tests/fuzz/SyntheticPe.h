@@ -4,6 +4,7 @@
 // use it where a real linker is not at hand.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -50,7 +51,8 @@ inline void SetEntry(std::vector<uint8_t>& rsrc, size_t nDirectory, size_t nInde
 
 }  // namespace synthetic_pe
 
-inline std::vector<uint8_t> MakeSyntheticPe(const std::vector<SyntheticResource>& resources)
+// The resource section's bytes: the type / id / language tree and the data.
+inline std::vector<uint8_t> MakeSyntheticResourceSection(const std::vector<SyntheticResource>& resources)
 {
     using namespace synthetic_pe;
     // type -> id -> language -> resource index, each level sorted by id as compilers do.
@@ -84,6 +86,21 @@ inline std::vector<uint8_t> MakeSyntheticPe(const std::vector<SyntheticResource>
         PutU32(rsrc, nEntry, SECTION_RVA + static_cast<uint32_t>(nData));
         PutU32(rsrc, nEntry + 4, static_cast<uint32_t>(resources[nIndex].data.size()));
     }
+    return rsrc;
+}
+
+// A section after .rsrc, as a linker puts the base relocations there: its data zeros.
+struct SyntheticSection {
+    uint32_t dwVirtualAddress;
+    uint32_t dwVirtualSize;
+    uint32_t dwRawSize;
+};
+
+// A PE32 image around a resource section made by hand (mapped at SECTION_RVA), with up to
+// four more sections after it; the base relocation directory points at the first of them.
+inline std::vector<uint8_t> WrapInSyntheticPe(std::vector<uint8_t> rsrc, const std::vector<SyntheticSection>& more = {})
+{
+    using namespace synthetic_pe;
     rsrc.resize((rsrc.size() + 0x1FF) & ~static_cast<size_t>(0x1FF));
 
     const size_t nPe = 0x40, nOptional = nPe + 24, nOptionalSize = 224, nSectionTable = nOptional + nOptionalSize;
@@ -94,13 +111,16 @@ inline std::vector<uint8_t> MakeSyntheticPe(const std::vector<SyntheticResource>
     PutU32(image, 0x3C, static_cast<uint32_t>(nPe));
     std::memcpy(&image[nPe], "PE\0\0", 4);
     PutU16(image, nPe + 4, 0x14C);  // i386
-    PutU16(image, nPe + 6, 1);      // one section
+    PutU16(image, nPe + 6, static_cast<uint16_t>(1 + more.size()));
     PutU16(image, nPe + 20, static_cast<uint16_t>(nOptionalSize));
     PutU16(image, nPe + 22, 0x0102);
     PutU16(image, nOptional, 0x10B);  // PE32
     PutU32(image, nOptional + 32, 0x1000);  // section alignment
     PutU32(image, nOptional + 36, 0x200);   // file alignment
-    PutU32(image, nOptional + 56, static_cast<uint32_t>(SECTION_RVA + ((rsrc.size() + 0xFFF) & ~static_cast<size_t>(0xFFF))));
+    uint64_t nImageEnd = SECTION_RVA + rsrc.size();
+    for (const SyntheticSection& section : more)
+        nImageEnd = std::max<uint64_t>(nImageEnd, uint64_t(section.dwVirtualAddress) + section.dwVirtualSize);
+    PutU32(image, nOptional + 56, static_cast<uint32_t>((nImageEnd + 0xFFF) & ~uint64_t(0xFFF)));
     PutU32(image, nOptional + 92, 16);
     PutU32(image, nOptional + 96 + 2 * 8, SECTION_RVA);
     PutU32(image, nOptional + 96 + 2 * 8 + 4, static_cast<uint32_t>(rsrc.size()));
@@ -111,5 +131,22 @@ inline std::vector<uint8_t> MakeSyntheticPe(const std::vector<SyntheticResource>
     PutU32(image, nSectionTable + 20, static_cast<uint32_t>(nRawOffset));
     PutU32(image, nSectionTable + 36, 0x40000040u);
     image.insert(image.end(), rsrc.begin(), rsrc.end());
+    for (size_t i = 0; i < more.size(); ++i) {
+        size_t nHeader = nSectionTable + (i + 1) * 40;
+        std::memcpy(&image[nHeader], ".reloc", 6);
+        PutU32(image, nHeader + 8, more[i].dwVirtualSize);
+        PutU32(image, nHeader + 12, more[i].dwVirtualAddress);
+        PutU32(image, nHeader + 16, more[i].dwRawSize);
+        PutU32(image, nHeader + 20, static_cast<uint32_t>(image.size()));
+        PutU32(image, nHeader + 36, 0x42000040u);
+        image.resize(image.size() + more[i].dwRawSize);
+    }
+    if (!more.empty())
+        PutU32(image, nOptional + 96 + 5 * 8, more[0].dwVirtualAddress);
     return image;
+}
+
+inline std::vector<uint8_t> MakeSyntheticPe(const std::vector<SyntheticResource>& resources)
+{
+    return WrapInSyntheticPe(MakeSyntheticResourceSection(resources));
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "PayloadStream.h"
-#include "engine/PayloadWriter.h"
+#include "PayloadWriter.h"
 #include "tests/fuzz/SyntheticPe.h"
 
 namespace {

@@ -149,6 +149,16 @@ TEST(InstallSwitches, DirectoryRules)
         EXPECT_STREQ("A name in the installation directory ends with a dot or a space.", InstallDirTextProblem(pszDir))
             << pszDir;
 
+    // A device's name in any component, with an extension, spaces or a superscript digit.
+    for (const char* pszDir : {"C:\\CON", "C:\\Pelorin\\NUL.txt", "C:\\COM1\\x", "c:\\lpt9", "C:\\a\\Aux .log\\b",
+                               "C:\\com\xB9", "C:\\Pelorin\\LPT\xB3.dat", "C:\\prn.x.y", "C:\\CONOUT$"})
+        EXPECT_STREQ("A name in the installation directory is one that Windows keeps for a device (CON, PRN, AUX, "
+                     "NUL, COM1 to COM9, LPT1 to LPT9, also with an extension).",
+                     InstallDirTextProblem(pszDir))
+            << pszDir;
+    for (const char* pszDir : {"C:\\CONSOLE", "C:\\COM10", "C:\\LPT", "C:\\NULL\\x.CON", "C:\\COM\xB4", "C:\\Pelorin\\CON-1"})
+        EXPECT_EQ(nullptr, InstallDirTextProblem(pszDir)) << pszDir;
+
     // With its trailing backslash the directory must fit MAX_INSTALL_DIR_LENGTH (235):
     // 234 characters are accepted, 235 refused.
     ASSERT_EQ(235u, MAX_INSTALL_DIR_LENGTH);

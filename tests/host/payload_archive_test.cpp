@@ -17,9 +17,9 @@
 #include "PayloadSource.h"
 #include "PayloadStream.h"
 #include "PeResource.h"
-#include "engine/PayloadName.h"
+#include "PayloadName.h"
 #include "engine/PayloadReader.h"
-#include "engine/PayloadWriter.h"
+#include "PayloadWriter.h"
 #include "tests/fuzz/SyntheticPe.h"
 
 namespace fs = std::filesystem;
@@ -260,7 +260,7 @@ TEST(PayloadReader, NoBufferMeansNoArchive)
 TEST(PayloadName, AcceptsPlainFileNames)
 {
     for (const char* pszName : {"Varnix.exe", "5&10 Channel.bxd", "a.b.c", ".hidden", "Console.txt", "COM10",
-                                "LPT0.txt", "\xC4rger.txt"})
+                                "LPT0.txt", "\xC4rger.txt", "COM\xBC"})
         EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadName(pszName, std::strlen(pszName))) << pszName;
     std::string longest(255, 'n');
     EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadName(longest.data(), longest.size()));
@@ -299,11 +299,20 @@ TEST(PayloadName, RefusesWhatWouldNotLandAsThatFileInsideTheDestination)
         {"lpt9", PAYLOAD_NAME_DEVICE},
         {"CONOUT$", PAYLOAD_NAME_DEVICE},
         {"aux .txt", PAYLOAD_NAME_DEVICE},
+        {"COM\xB9", PAYLOAD_NAME_DEVICE},  // the superscripts of Windows-1252, which Windows reads as digits
+        {"lpt\xB2.txt", PAYLOAD_NAME_DEVICE},
+        {"Lpt\xB3", PAYLOAD_NAME_DEVICE},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.problem, CheckPayloadName(c.name.data(), c.name.size())) << "name \"" << c.name << "\"";
         EXPECT_STRNE("", DescribePayloadNameProblem(c.problem));
     }
+    // The common-control libraries are refused for the system directory only.
+    EXPECT_EQ(PAYLOAD_NAME_SYSTEM_COMMON_CONTROL, CheckPayloadEntryName(DEST_SYSTEM, "COMCTL32.DLL", 12));
+    EXPECT_EQ(PAYLOAD_NAME_SYSTEM_COMMON_CONTROL, CheckPayloadEntryName(DEST_SYSTEM, "comdlg32.dll", 12));
+    EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadEntryName(0, "Comctl32.dll", 12));
+    EXPECT_EQ(PAYLOAD_NAME_OK, CheckPayloadEntryName(DEST_SYSTEM, "Comctl32.dl", 11));
+    EXPECT_EQ(PAYLOAD_NAME_DEVICE, CheckPayloadEntryName(DEST_SYSTEM, "nul", 3));
 }
 
 TEST(PayloadName, MeasuresTheNameAgainstTheShortestAndTheDefaultDirectory)

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engine/PayloadReader.h"
-#include "engine/PayloadWriter.h"
+#include "PayloadWriter.h"
 #include "PayloadStream.h"
 #include "PeResource.h"
 #include "PeResourceEditor.h"
@@ -221,13 +221,17 @@ TEST_F(PayloadToolTest, RefusesWhatTheSetupProgramCouldNotInstall)
 {
     WriteFile(m_dir / "full.txt", "content");
     WriteFile(m_dir / "empty.txt", "");
+    // A stub for setup and for uninstaller alike: it has the installation list's resource.
+    std::vector<uint8_t> stub = MakeSyntheticPe({{10, 1, 0x409, {'#'}}});
+    WriteFile(m_dir / "Stub.exe", std::string(stub.begin(), stub.end()));
     struct Case {
         std::string manifest;
         std::string expected;  // in the message, with the entry's line
+        bool bNameRule = true;  // the uninstaller reads no file before it refuses a name
     };
     std::string longName(256, 'L');
     const Case cases[] = {
-        {"0\tempty.txt\tEmpty.txt\n0\tfull.txt\tFull.txt\n", "m:1: \"Empty.txt\": the first entry is empty"},
+        {"0\tempty.txt\tEmpty.txt\n0\tfull.txt\tFull.txt\n", "m:1: \"Empty.txt\": the first entry is empty", false},
         {"0\tfull.txt\t" + longName + "\n", "m:1: \"" + longName + "\": the stored name is longer than 255 bytes"},
         {"0\tfull.txt\tok.txt\n0\tfull.txt\t\n", "m:2: \"\": the stored name is empty"},
         {"0\tfull.txt\tC:x.dll\n", "m:1: \"C:x.dll\": the stored name carries a drive letter"},
@@ -240,19 +244,27 @@ TEST_F(PayloadToolTest, RefusesWhatTheSetupProgramCouldNotInstall)
         {"16\tfull.txt\t" + std::string(233, 'e') + "\n",
          "m:1: \"" + std::string(233, 'e') + "\": the stored name is 233 characters long: even under a drive root"},
         {"0\tfull.txt\tCON\n", "m:1: \"CON\": the stored name names a Windows device"},
+        {"0\tfull.txt\tok.txt\n15\tfull.txt\tLPT\xB2.x\n", "m:2: \"LPT\\xB2.x\": the stored name names a Windows device"},
+        {"0\tfull.txt\tb.\n", "m:1: \"b.\": the stored name ends with a dot"},
+        {"13\tfull.txt\tComdlg32.DLL\n", "m:1: \"Comdlg32.DLL\": the stored name is a common-control library"},
         {"0\tfull.txt\tbad\x81.txt\n", "m:1: \"bad\\x81.txt\": the stored name holds the byte 0x81, which Windows-1252 "
                                       "leaves undefined"},
-        {"0\tmissing.txt\tx.txt\n", "m:1: \"x.txt\": cannot open"},
+        {"0\tmissing.txt\tx.txt\n", "m:1: \"x.txt\": cannot open", false},
         {"0xFFFFFFFF\tfull.txt\tx.txt\n", "m:1: \"0xFFFFFFFF\" is not a destination code"},
     };
+    // Every command that takes files refuses the same ones with the same words.
     for (const Case& c : cases) {
         WriteFile(m_dir / "m", c.manifest);
-        fs::remove(m_dir / "out.bin");
-        ToolRun run = RunCommand("cd " + ShellQuote(m_dir.string()) + " && " + ShellQuote(PAYLOAD_TOOL) +
-                                 " build -m m -o out.bin");
-        EXPECT_EQ(1, run.nExit) << c.manifest;
-        EXPECT_NE(std::string::npos, run.output.find(c.expected)) << run.output;
-        EXPECT_FALSE(fs::exists(m_dir / "out.bin")) << "nothing is written for " << c.manifest;
+        for (std::string command : {"build", "setup --stub Stub.exe", "uninstaller --uninstaller Stub.exe"}) {
+            if (!c.bNameRule && command[0] == 'u')
+                continue;
+            ToolRun run = RunCommand("cd " + ShellQuote(m_dir.string()) + " && " + ShellQuote(PAYLOAD_TOOL) + " " +
+                                     command + " -m m -o out.bin");
+            EXPECT_EQ(1, run.nExit) << command << ": " << c.manifest;
+            EXPECT_NE(std::string::npos, run.output.find(c.expected)) << command << ": " << run.output;
+            EXPECT_FALSE(fs::exists(m_dir / "out.bin")) << command << " wrote something for " << c.manifest;
+            fs::remove(m_dir / "out.bin");
+        }
     }
 }
 
@@ -621,6 +633,81 @@ TEST_F(PayloadToolTest, SetupRefusesAStubItCannotRewriteSoundly)
     run = RunTool({"setup", "--stub", P("stripped/Stub.exe"), "-m", manifest, "-o", P("c.exe"), "--sign", "v.p12"});
     EXPECT_EQ(2, run.nExit) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("--password-file")) << run.output;
+}
+
+TEST_F(PayloadToolTest, SetupRefusesAHostileStubWithoutMultiplyingItsTree)
+{
+    using namespace synthetic_pe;
+    // Every type entry shares one name directory, whose entries all share one empty
+    // language directory: read naively, 1000 entries become a million.
+    const uint32_t nShared = 1000;
+    std::vector<uint8_t> shared;
+    size_t nRoot = AddDirectory(shared, nShared), nNames = AddDirectory(shared, nShared);
+    size_t nEmpty = AddDirectory(shared, 0);
+    for (uint32_t i = 0; i < nShared; ++i) {
+        SetEntry(shared, nRoot, i, i + 1, SUBDIRECTORY | static_cast<uint32_t>(nNames));
+        SetEntry(shared, nNames, i, i + 1, SUBDIRECTORY | static_cast<uint32_t>(nEmpty));
+    }
+    std::vector<uint8_t> resources = MakeSyntheticResourceSection({{10, 1, 0x409, {'x'}}});
+    // Headers that end two bytes into the optional header, where the file ends too.
+    std::vector<uint8_t> cut = WrapInSyntheticPe(resources);
+    cut.resize(0x40 + 24 + 2);
+    PutU16(cut, 0x40 + 6, 0);
+    PutU16(cut, 0x40 + 20, 2);
+    struct Case {
+        const char* pszStub;
+        std::vector<uint8_t> image;
+        int nExit;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"shared.exe", WrapInSyntheticPe(shared), 1, "a directory is reached twice"},
+        {"cut.exe", cut, 1, "the image's data directory is too short"},
+        // Two sections behind the resources on the same addresses: laid apart by the
+        // rewrite, they would make an image its own check refuses.
+        {"overlap.exe", WrapInSyntheticPe(resources, {{0x2000, 0x1000, 0x200}, {0x2000, 0x800, 0x200}}), 1,
+         "two of the image's sections overlap in memory"},
+        // Larger in memory than a 32-bit process can map in one piece: written, with a warning.
+        {"huge.exe", WrapInSyntheticPe(resources, {{0x2000, 0x60000000, 0x200}}), 0, "1536 MiB of memory"},
+    };
+    ASSERT_EQ(0, RunTool({"build", "-m", WriteSampleManifest(), "-o", P("a.bin")}).nExit);
+    for (const Case& c : cases) {
+        WriteFile(m_dir / c.pszStub, std::string(c.image.begin(), c.image.end()));
+        fs::path output = m_dir / (std::string("out-") + c.pszStub);
+        ToolRun run = RunTool({"setup", "--stub", P(c.pszStub), "--archive", P("a.bin"), "-o", output.string()});
+        EXPECT_EQ(c.nExit, run.nExit) << c.pszStub << ": " << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(c.expected)) << c.pszStub << ": " << run.output;
+        EXPECT_EQ(c.nExit == 0, fs::exists(output)) << c.pszStub;
+    }
+}
+
+TEST_F(PayloadToolTest, WingetManifestReadsBackUnderTheSchemaRules)
+{
+    std::string gcc = PAYLOAD_MINGW_GCC;
+    if (std::string(PAYLOAD_MINGW_WINDRES).empty() || gcc.empty())
+        GTEST_SKIP() << "the mingw-w64 cross tools are not installed";
+    ASSERT_EQ(0, LinkStub(m_dir / "stub", gcc, "").nExit);
+    // Names YAML would read as a truth value, a comment and a mapping, a version as a number.
+    ASSERT_EQ(0, RunTool({"setup", "--stub", P("stub/Stub.exe"), "-m", WriteSampleManifest(), "-o", P("Setup.exe"),
+                          "--product-version", "2.1.0", "--company", "O'Neil: Tools #1", "--product", "No"})
+                     .nExit);
+    ToolRun winget = RunTool({"winget", P("Setup.exe"), "--id", "ONeil.No", "--url", "https://example.com/No/Setup.exe",
+                              "--output", P("winget")});
+    ASSERT_EQ(0, winget.nExit) << winget.output;
+    ToolRun check = RunCommand("python3 " + ShellQuote(std::string(PAYLOAD_SOURCE_DIR) + "/tests/host/winget_manifest_check.py") +
+                               " " + ShellQuote(P("winget")) + " " + ShellQuote(P("Setup.exe")) +
+                               " PackageIdentifier=ONeil.No PackageVersion=2.1.0.0 DisplayVersion=2.1.0.0 PackageName=No "
+                               "'Publisher=O'\\''Neil: Tools #1' 'ProductCode=Corvane Corporation - Pelorin'");
+    EXPECT_EQ(0, check.nExit) << check.output;
+
+    // What the schemas would refuse is refused before anything is written.
+    for (auto bad : {std::vector<std::string>{"--id", "Widget", "--url", "https://example.com/S.exe"},
+                     std::vector<std::string>{"--id", "A.B", "--url", "ftp://example.com/S.exe"},
+                     std::vector<std::string>{"--id", "A.B/C", "--url", "https://example.com/S.exe"}}) {
+        bad.insert(bad.begin(), {"winget", P("Setup.exe"), "--output", P("refused")});
+        EXPECT_EQ(1, RunTool(bad).nExit) << bad[4];
+        EXPECT_FALSE(fs::exists(m_dir / "refused")) << bad[4];
+    }
 }
 
 TEST_F(PayloadToolTest, SignedSetupVerifiesAndAChangedPayloadByteBreaksTheSignature)

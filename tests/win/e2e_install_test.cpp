@@ -719,6 +719,16 @@ TEST_F(Installation, SilentInstallationReportsFailuresAndRefusals)
     EXPECT_EQ("Setup ended with exit code 3", lines.empty() ? "" : lines.back());
     EXPECT_FALSE(Exists("C:\\Pelorin"));
 
+    // A directory with a device's name in it would open a port or the console, not a folder.
+    for (const char* pszDir : {"C:\\CON", "C:\\Pelorin\\NUL.txt", "C:\\COM1\\x"}) {
+        {
+            SetupRun setup(std::string("-silent -dir=") + pszDir);
+            EXPECT_FALSE(ShowedAWindowUntilExit(setup, &dwExit));
+        }
+        EXPECT_EQ(3u, dwExit) << pszDir;
+        EXPECT_FALSE(Exists("C:\\Pelorin")) << pszDir;
+    }
+
     // A log that cannot be written is a refusal too: a script asked for it.
     {
         SetupRun setup("-silent -log=C:\\NoSuchFolder\\setup.log");

@@ -2,7 +2,8 @@
 # The payload tool's Windows build, run under Wine as a vendor on Windows runs it: it packs
 # a folder, lists the archive, writes it into the Setup.exe stub and lists that. The host
 # tool reads both back: the listings agree, the files come out as they went in, and the
-# Setup.exe carries the archive the Windows tool made.
+# Setup.exe carries the archive the Windows tool made. Each output is written twice: the
+# second run replaces the file the first left (Windows' rename does not).
 #   payload_tool_test.sh WINDOWS_TOOL HOST_TOOL SETUP_STUB WORK_DIR
 set -euo pipefail
 win_tool=$1 host_tool=$2 stub=$3 work=$4
@@ -20,6 +21,7 @@ echo macro >files/ChmMacros/m.ptn
 run() { wine payload.exe "$@" </dev/null | tr -d '\r'; }
 
 run build --folder files --output win.bin -j 2
+run build --folder files --output win.bin -j 2
 run list win.bin >win.list
 cat win.list
 "$host_tool" list win.bin >host.list
@@ -30,6 +32,7 @@ for file in Varnix.exe Readme.txt System/Lib.dll ChmMacros/m.ptn; do
     cmp "files/$file" "back/$file"
 done
 
+printf 'stale' >Setup.exe
 run setup --stub Stub.exe --folder files --product-version 4.5.6 --output Setup.exe
 run list Setup.exe >setup.list
 "$host_tool" verify Setup.exe

@@ -1,31 +1,19 @@
 #include "ArchiveBuilder.h"
 
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 
 #include "ArchiveCheck.h"
 #include "DisplayText.h"
+#include "FileIo.h"
 #include "PayloadStream.h"
 #include "engine/PayloadFormat.h"
-#include "engine/PayloadName.h"
-#include "engine/PayloadWriter.h"
+#include "PayloadName.h"
+#include "PayloadWriter.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* pFile) const { std::fclose(pFile); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 // A file's bytes and its stream, or why it could not be had.
 struct PackedFile {
@@ -34,37 +22,13 @@ struct PackedFile {
     std::string error;
 };
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
-{
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    uint8_t buffer[65536];
-    size_t nRead;
-    while ((nRead = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        if (bytes.size() + nRead > 0xFFFFFFFFull) {
-            error = path + " is 4 GiB or larger; an entry's size is a 32-bit number";
-            return false;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + nRead);
-    }
-    if (std::ferror(file.get())) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
 PackedFile PackFile(const PayloadSource& source, int nLevel)
 {
     PackedFile packed;
     std::vector<uint8_t> bytes;
     if (source.pContents)
         bytes = *source.pContents;
-    else if (!ReadWholeFile(source.sourcePath, bytes, packed.error))
+    else if (!ReadFileBytes(source.sourcePath, bytes, packed.error, 0xFFFFFFFFull))
         return packed;
     packed.nSize = bytes.size();
     if (!DeflatePayloadStream(bytes.data(), bytes.size(), nLevel, packed.stream, packed.error))
@@ -140,7 +104,7 @@ bool CheckPayloadSources(const std::vector<PayloadSource>& sources, const AnsiCo
     size_t nErrorsBefore = errors.size();
     for (const PayloadSource& source : sources) {
         const std::string& name = source.storedName;
-        PayloadNameProblem problem = CheckPayloadName(name.data(), name.size());
+        PayloadNameProblem problem = CheckPayloadEntryName(source.dwDestination, name.data(), name.size());
         size_t nUndefined = codePage.FindUndefinedByte(name);
         if (problem != PAYLOAD_NAME_OK)
             errors.push_back(EntryLabel(source) + ": the stored name " + DescribePayloadNameProblem(problem));
@@ -201,30 +165,5 @@ bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const Payloa
     }
     AppendPayloadEndRecord(archive);
     report.nEntries = sources.size();
-    return true;
-}
-
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
-{
-    std::string temporary = path + ".tmp" + std::to_string(getpid());
-    {
-        FilePtr file(std::fopen(temporary.c_str(), "wb"));
-        if (!file) {
-            error = "cannot create " + temporary + ": " + std::strerror(errno);
-            return false;
-        }
-        bool bWritten = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-        bool bClosed = std::fclose(file.release()) == 0;
-        if (!bWritten || !bClosed) {
-            error = "cannot write " + temporary + ": " + std::strerror(errno);
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot rename " + temporary + " to " + path + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
     return true;
 }

@@ -38,7 +38,3 @@ bool CheckPayloadEntrySizes(uint64_t nSize, uint64_t nPacked, std::string& error
 // Builds the archive in memory. False, with every reason in errors, when it is refused.
 bool BuildPayloadArchive(const std::vector<PayloadSource>& sources, const PayloadBuildOptions& options,
                          std::vector<uint8_t>& archive, PayloadBuildReport& report, std::vector<std::string>& errors);
-
-// Writes bytes to path through a temporary file beside it, so that a failed run never
-// leaves a half-written archive under the final name.
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);

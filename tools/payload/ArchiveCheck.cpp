@@ -7,7 +7,7 @@
 #include "DisplayText.h"
 #include "ParallelFor.h"
 #include "PayloadStream.h"
-#include "engine/PayloadName.h"
+#include "PayloadName.h"
 
 namespace {
 
@@ -26,7 +26,8 @@ void CheckNames(ArchiveCheck& check)
             check.problems.push_back(DescribeEntry(i, entry) + ": the 256-byte name field holds no NUL");
             continue;
         }
-        PayloadNameProblem problem = CheckPayloadName(entry.header.szName, entry.nNameLength);
+        PayloadNameProblem problem =
+            CheckPayloadEntryName(entry.header.dwDestination, entry.header.szName, entry.nNameLength);
         if (problem != PAYLOAD_NAME_OK) {
             check.problems.push_back(DescribeEntry(i, entry) + ": the name " + DescribePayloadNameProblem(problem));
             continue;

@@ -11,10 +11,11 @@
 #include <filesystem>
 
 #include "ArchiveBuilder.h"
+#include "FileIo.h"
 #include "DisplayText.h"
 #include "PayloadSource.h"
 #include "PayloadStream.h"
-#include "engine/PayloadName.h"
+#include "PayloadName.h"
 
 namespace fs = std::filesystem;
 

@@ -17,6 +17,3 @@ struct ArchiveFile {
 };
 
 bool LoadArchiveFile(const std::string& path, ArchiveFile& archive, std::string& error);
-
-// Reads a whole file. False, with the reason, when it cannot.
-bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);

@@ -1,23 +1,18 @@
 #include "InstallListWriter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <system_error>
 
+#include "FileIo.h"
 #include "engine/PayloadFormat.h"
 #include "uninstall/InstallList.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* pFile) const { std::fclose(pFile); }
-};
 
 bool SizeAndCrc(const PayloadSource& source, uint64_t& nSize, uint32_t& nCrc, std::string& error)
 {
@@ -28,21 +23,16 @@ bool SizeAndCrc(const PayloadSource& source, uint64_t& nSize, uint32_t& nCrc, st
         nCrc = UpdateCrc32(0, source.pContents->data(), source.pContents->size());
         return true;
     }
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(source.sourcePath.c_str(), "rb"));
-    if (!file) {
-        error = "cannot open " + source.sourcePath + ": " + std::strerror(errno);
+    bool bRead = ReadFileChunks(
+        source.sourcePath,
+        [&](const uint8_t* pData, size_t nLength) {
+            nCrc = UpdateCrc32(nCrc, pData, nLength);
+            nSize += nLength;
+            return true;
+        },
+        error);
+    if (!bRead)
         return false;
-    }
-    unsigned char buffer[65536];
-    size_t nRead;
-    while ((nRead = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        nCrc = UpdateCrc32(nCrc, buffer, nRead);
-        nSize += nRead;
-    }
-    if (std::ferror(file.get())) {
-        error = "cannot read " + source.sourcePath + ": " + std::strerror(errno);
-        return false;
-    }
     if (nSize > 0xFFFFFFFFull) {
         error = source.sourcePath + " is 4 GiB or larger";
         return false;

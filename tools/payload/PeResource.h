@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "PeHeaders.h"
+
 const uint32_t PE_RT_RCDATA = 10;
 const uint16_t PE_LANG_ENGLISH_US = 0x0409;
-
-// True when the bytes begin like a PE image: "MZ", and "PE\0\0" where the DOS header points.
-bool LooksLikePeImage(const uint8_t* pImage, size_t nSize);
 
 struct PeResourceSpan {
     size_t nOffset;     // of the resource's bytes in the file

@@ -1,16 +1,12 @@
 #include "PeResourceEditor.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "LittleEndian.h"
-#include "PeResource.h"
 
 namespace {
-
-bool Fits(uint64_t nOffset, uint64_t nLength, uint64_t nSize)
-{
-    return nOffset <= nSize && nLength <= nSize - nOffset;
-}
 
 uint64_t AlignUp(uint64_t n, uint64_t nAlignment)
 {
@@ -22,16 +18,22 @@ bool IsPowerOfTwo(uint32_t n)
     return n != 0 && (n & (n - 1)) == 0;
 }
 
-const size_t DIRECTORY_RESOURCE = 2;
-const size_t DIRECTORY_CERTIFICATE = 4;
-const size_t DIRECTORY_BASE_RELOCATION = 5;
+const size_t DIRECTORY_RESOURCE = PE_DIRECTORY_RESOURCE;
+const size_t DIRECTORY_CERTIFICATE = PE_DIRECTORY_CERTIFICATE;
+const size_t DIRECTORY_BASE_RELOCATION = PE_DIRECTORY_BASE_RELOCATION;
 const uint32_t HIGH_BIT = 0x80000000u;
 const uint32_t SCN_INITIALIZED_DATA = 0x00000040u;
-// A resource tree's worth: far above any real program's, low enough that a hostile tree
-// whose directories share their subdirectories cannot make the walk explode.
+// A resource tree's worth: far above any real program's. Each directory is read once (one
+// reached twice is refused), so the walk's work and memory grow with the section's size
+// and stay below these bounds whatever a hostile stub holds.
 const size_t MAX_LEAVES = 65536;
+const size_t MAX_DIRECTORY_ENTRIES = 2 * MAX_LEAVES;
+const size_t MAX_NAME_UNITS = 4u << 20;
+// About what a 32-bit process finds in one piece of its address space for an image: above
+// it Windows may refuse to load the program.
+const uint64_t LARGEST_MAPPABLE_IMAGE = 1536ull << 20;
 
-using SectionHeader = PeResourceEditor::Section;
+using SectionHeader = PeSection;
 
 bool KeyLess(const PeResourceKey& a, const PeResourceKey& b)
 {
@@ -119,7 +121,10 @@ private:
     const std::vector<SectionHeader>& m_sections;
     size_t m_nBase, m_nLength;
     size_t m_nLeaves = 0;
+    size_t m_nEntries = 0;
+    size_t m_nNameUnits = 0;
     uint64_t m_nDataBytes = 0;
+    std::set<size_t> m_visited;
 
     const uint8_t* At(size_t nOffset) const { return m_image.data() + m_nBase + nOffset; }
 
@@ -131,12 +136,18 @@ private:
 
     bool ReadDirectory(size_t nDirectory, std::vector<Entry>& entries, std::string& error)
     {
-        if (!Fits(nDirectory, 16, m_nLength))
+        if (!FitsWithin(nDirectory, 16, m_nLength))
             return Damaged(error, "a directory lies outside its section");
+        if (!m_visited.insert(nDirectory).second)
+            return Damaged(error, "a directory is reached twice (entries that share a directory would multiply the "
+                                  "tree)");
         size_t nNamed = Load16(At(nDirectory + 12));
         size_t nCount = nNamed + Load16(At(nDirectory + 14));
-        if (!Fits(nDirectory + 16, nCount * 8, m_nLength))
+        if (!FitsWithin(nDirectory + 16, nCount * 8, m_nLength))
             return Damaged(error, "a directory's entries run past its section");
+        m_nEntries += nCount;
+        if (m_nEntries > MAX_DIRECTORY_ENTRIES)
+            return Damaged(error, "it holds more directory entries than any program does");
         for (size_t i = 0; i < nCount; ++i) {
             const uint8_t* pEntry = At(nDirectory + 16 + i * 8);
             Entry entry;
@@ -150,11 +161,14 @@ private:
                 return Damaged(error, "a directory's ids are not in ascending order");
             if (dwName & HIGH_BIT) {
                 size_t nString = dwName & ~HIGH_BIT;
-                if (!Fits(nString, 2, m_nLength))
+                if (!FitsWithin(nString, 2, m_nLength))
                     return Damaged(error, "a name lies outside its section");
                 size_t nUnits = Load16(At(nString));
-                if (!Fits(nString + 2, nUnits * 2, m_nLength))
+                if (!FitsWithin(nString + 2, nUnits * 2, m_nLength))
                     return Damaged(error, "a name runs past its section");
+                m_nNameUnits += nUnits;
+                if (m_nNameUnits > MAX_NAME_UNITS)
+                    return Damaged(error, "its names are longer than any program's");
                 entry.key.bNamed = true;
                 for (size_t u = 0; u < nUnits; ++u)
                     entry.key.name.push_back(static_cast<char16_t>(Load16(At(nString + 2 + u * 2))));
@@ -179,7 +193,7 @@ private:
             return Damaged(error, "the tree is deeper than type, name and language");
         if (++m_nLeaves > MAX_LEAVES)
             return Damaged(error, "it holds more resources than any program does");
-        if (!Fits(entry.dwTarget, 16, m_nLength))
+        if (!FitsWithin(entry.dwTarget, 16, m_nLength))
             return Damaged(error, "a data entry lies outside its section");
         uint32_t dwRva = Load32(At(entry.dwTarget));
         uint32_t dwSize = Load32(At(entry.dwTarget + 4));
@@ -191,7 +205,7 @@ private:
             if (dwRva < section.dwVirtualAddress)
                 continue;
             uint64_t nInto = dwRva - section.dwVirtualAddress;
-            if (!Fits(nInto, dwSize, section.dwRawSize) || !Fits(section.dwRawOffset + nInto, dwSize, m_image.size()))
+            if (!FitsWithin(nInto, dwSize, section.dwRawSize) || !FitsWithin(section.dwRawOffset + nInto, dwSize, m_image.size()))
                 continue;
             const uint8_t* pData = m_image.data() + section.dwRawOffset + nInto;
             leaf.data.assign(pData, pData + dwSize);
@@ -279,18 +293,14 @@ private:
     std::vector<uint8_t> m_out;
     std::vector<uint8_t> m_strings;
     size_t m_nStrings = 0;
-    std::vector<std::pair<std::u16string, size_t>> m_stringOffsets;
+    std::map<std::u16string, size_t> m_stringOffsets;
 
     static size_t DirectorySize(size_t nEntries) { return 16 + nEntries * 8; }
 
     void AddString(const PeResourceKey& key)
     {
-        if (!key.bNamed)
+        if (!key.bNamed || !m_stringOffsets.emplace(key.name, m_nStrings + m_strings.size()).second)
             return;
-        for (const auto& known : m_stringOffsets)
-            if (known.first == key.name)
-                return;
-        m_stringOffsets.emplace_back(key.name, m_nStrings + m_strings.size());
         m_strings.push_back(static_cast<uint8_t>(key.name.size()));
         m_strings.push_back(static_cast<uint8_t>(key.name.size() >> 8));
         for (char16_t unit : key.name) {
@@ -313,10 +323,8 @@ private:
 
     uint32_t StringOffset(const std::u16string& name) const
     {
-        for (const auto& known : m_stringOffsets)
-            if (known.first == name)
-                return static_cast<uint32_t>(known.second);
-        return 0;
+        auto known = m_stringOffsets.find(name);
+        return known == m_stringOffsets.end() ? 0 : static_cast<uint32_t>(known->second);
     }
 
     template <typename Fill>
@@ -358,175 +366,172 @@ bool PeResourceEditor::Load(const std::vector<uint8_t>& image, std::string& erro
     m_image = image;
     m_types.clear();
     m_trailing.clear();
+    const SectionHeader* pResource = nullptr;
+    if (!ReadHeaders(error) || !CheckSections(error) || !FindResourceSection(pResource, error) ||
+        !FindTrailingSections(*pResource, error) || !CheckDirectoriesStay(*pResource, error) ||
+        !CheckNothingAfterSections(*pResource, error))
+        return false;
+    TreeReader reader(m_image, m_headers.sections, pResource->dwRawOffset, pResource->dwRawSize);
+    return reader.Read(m_types, error);
+}
+
+bool PeResourceEditor::Refuse(std::string& error, const std::string& why)
+{
+    error = why;
+    return false;
+}
+
+uint32_t PeResourceEditor::Directory(size_t d) const
+{
+    return m_headers.DirectoryRva(m_image.data(), d);
+}
+
+// The headers, and what the rewrite needs of them: sound alignments, the directories up
+// to the base relocations, resources to replace, no symbol table behind the sections.
+bool PeResourceEditor::ReadHeaders(std::string& error)
+{
     const uint8_t* p = m_image.data();
-    size_t nSize = m_image.size();
-    if (!LooksLikePeImage(p, nSize)) {
-        error = "not a PE image";
+    if (!ReadPeHeaders(p, m_image.size(), m_headers, error))
         return false;
-    }
-    size_t nCoff = static_cast<size_t>(Load32(p + 0x3C)) + 4;
-    if (!Fits(nCoff, 20, nSize)) {
-        error = "the PE file header is cut off";
-        return false;
-    }
-    size_t nSections = Load16(p + nCoff + 2);
-    uint32_t dwSymbols = Load32(p + nCoff + 8);
-    size_t nOptionalSize = Load16(p + nCoff + 16);
-    m_nOptional = nCoff + 20;
-    if (!Fits(m_nOptional, nOptionalSize, nSize) || nOptionalSize < 2) {
-        error = "the PE optional header is cut off";
-        return false;
-    }
-    uint16_t wMagic = Load16(p + m_nOptional);
-    if (wMagic != 0x10B && wMagic != 0x20B) {
-        error = "unknown PE optional header";
-        return false;
-    }
-    m_bPe32Plus = wMagic == 0x20B;
-    size_t nCountField = m_bPe32Plus ? 108 : 92;
-    size_t nDirectories = m_bPe32Plus ? 112 : 96;
-    if (nOptionalSize < nDirectories) {
-        error = "the PE optional header is cut off";
-        return false;
-    }
-    m_nDirectories = m_nOptional + nDirectories;
-    m_nDirectoryCount = std::min<size_t>(Load32(p + m_nOptional + nCountField), (nOptionalSize - nDirectories) / 8);
+    m_nOptional = m_headers.nOptional;
+    m_nDirectories = m_headers.nDirectories;
+    // Directories up to the base relocations lie past the alignments in the optional header,
+    // so that this check also proves the header long enough to read those.
+    if (m_headers.nDirectoryCount <= DIRECTORY_BASE_RELOCATION)
+        return Refuse(error, "the image's data directory is too short");
     m_dwSectionAlignment = Load32(p + m_nOptional + 32);
     m_dwFileAlignment = Load32(p + m_nOptional + 36);
     if (!IsPowerOfTwo(m_dwFileAlignment) || !IsPowerOfTwo(m_dwSectionAlignment) || m_dwFileAlignment > 0x10000 ||
-        m_dwSectionAlignment < m_dwFileAlignment) {
-        error = "the image's section or file alignment is not a power of two";
-        return false;
-    }
-    if (m_nDirectoryCount <= DIRECTORY_BASE_RELOCATION) {
-        error = "the image's data directory is too short";
-        return false;
-    }
-    uint32_t dwResourceRva = Load32(p + m_nDirectories + DIRECTORY_RESOURCE * 8);
-    if (dwResourceRva == 0) {
-        error = "the image has no resources (the rewrite needs a resource section to replace)";
-        return false;
-    }
-    if (dwSymbols != 0 && Load32(p + nCoff + 12) != 0) {
-        error = "the image carries a symbol table after its sections; strip it first (strip, or link with -s)";
-        return false;
-    }
+        m_dwSectionAlignment < m_dwFileAlignment)
+        return Refuse(error, "the image's section or file alignment is not a power of two");
+    if (Directory(DIRECTORY_RESOURCE) == 0)
+        return Refuse(error, "the image has no resources (the rewrite needs a resource section to replace)");
+    if (m_headers.bSymbolTable)
+        return Refuse(error, "the image carries a symbol table after its sections; strip it first (strip, or link with -s)");
+    return true;
+}
 
-    size_t nTable = m_nOptional + nOptionalSize;
-    if (!Fits(nTable, nSections * 40, nSize)) {
-        error = "the PE section table is cut off";
-        return false;
+// Every section's data in the file and its memory in the address space, and no two of
+// them sharing bytes of either: the rewrite moves sections, and one that overlaps another
+// would come out an image that this very check refuses.
+bool PeResourceEditor::CheckSections(std::string& error) const
+{
+    std::vector<SectionHeader> inMemory, inFile;
+    for (const SectionHeader& section : m_headers.sections) {
+        if (section.dwRawSize != 0 && !FitsWithin(section.dwRawOffset, section.dwRawSize, m_image.size()))
+            return Refuse(error, "a section's data lies outside the file");
+        if (section.VirtualEnd() > 0xFFFFFFFFull)
+            return Refuse(error, "a section lies outside the address space");
+        if (section.VirtualEnd() > section.dwVirtualAddress)
+            inMemory.push_back(section);
+        if (section.dwRawSize != 0)
+            inFile.push_back(section);
     }
-    std::vector<SectionHeader> sections;
-    for (size_t i = 0; i < nSections; ++i) {
-        const uint8_t* pSection = p + nTable + i * 40;
-        SectionHeader section{nTable + i * 40, Load32(pSection + 8), Load32(pSection + 12), Load32(pSection + 16),
-                              Load32(pSection + 20)};
-        if (section.dwRawSize != 0 && !Fits(section.dwRawOffset, section.dwRawSize, nSize)) {
-            error = "a section's data lies outside the file";
-            return false;
-        }
-        if (static_cast<uint64_t>(section.dwVirtualAddress) + std::max(section.dwVirtualSize, section.dwRawSize) >
-            0xFFFFFFFFull) {
-            error = "a section lies outside the address space";
-            return false;
-        }
-        sections.push_back(section);
-    }
-    auto resource = std::find_if(sections.begin(), sections.end(),
-                                 [&](const SectionHeader& s) { return s.dwVirtualAddress == dwResourceRva; });
-    if (resource == sections.end()) {
-        error = "the resource directory does not begin a section of its own; the rewrite keeps only such images sound";
-        return false;
-    }
-    if (resource->dwRawOffset < nTable + nSections * 40 || resource->dwRawSize == 0) {
-        error = "the resource section's data does not lie after the image's headers";
-        return false;
-    }
-    m_nSectionHeader = resource->nHeader;
-    m_dwSectionRva = resource->dwVirtualAddress;
-    m_dwRawOffset = resource->dwRawOffset;
-    m_dwOldRawSize = resource->dwRawSize;
-    uint64_t nResourceEnd = static_cast<uint64_t>(resource->dwRawOffset) + resource->dwRawSize;
+    std::sort(inMemory.begin(), inMemory.end(),
+              [](const SectionHeader& a, const SectionHeader& b) { return a.dwVirtualAddress < b.dwVirtualAddress; });
+    for (size_t i = 1; i < inMemory.size(); ++i)
+        if (inMemory[i].dwVirtualAddress < inMemory[i - 1].VirtualEnd())
+            return Refuse(error, "two of the image's sections overlap in memory");
+    std::sort(inFile.begin(), inFile.end(),
+              [](const SectionHeader& a, const SectionHeader& b) { return a.dwRawOffset < b.dwRawOffset; });
+    for (size_t i = 1; i < inFile.size(); ++i)
+        if (inFile[i].dwRawOffset < static_cast<uint64_t>(inFile[i - 1].dwRawOffset) + inFile[i - 1].dwRawSize)
+            return Refuse(error, "two of the image's sections overlap in the file");
+    return true;
+}
 
-    // What comes after the resource section must be movable: only the base relocations,
-    // which nothing in the image addresses but their data directory.
-    for (const SectionHeader& section : sections) {
-        if (section.nHeader == resource->nHeader)
+bool PeResourceEditor::FindResourceSection(const SectionHeader*& pResource, std::string& error)
+{
+    uint32_t dwResourceRva = Directory(DIRECTORY_RESOURCE);
+    for (const SectionHeader& section : m_headers.sections)
+        if (section.dwVirtualAddress == dwResourceRva)
+            pResource = &section;
+    if (!pResource)
+        return Refuse(error,
+                      "the resource directory does not begin a section of its own; the rewrite keeps only such images sound");
+    if (pResource->dwRawOffset < m_headers.nSectionTable + m_headers.sections.size() * 40 || pResource->dwRawSize == 0)
+        return Refuse(error, "the resource section's data does not lie after the image's headers");
+    m_nSectionHeader = pResource->nHeader;
+    m_dwSectionRva = pResource->dwVirtualAddress;
+    m_dwRawOffset = pResource->dwRawOffset;
+    m_dwOldRawSize = pResource->dwRawSize;
+    return true;
+}
+
+// What comes after the resource section must be movable: only the base relocations,
+// which nothing in the image addresses but their data directory.
+bool PeResourceEditor::FindTrailingSections(const SectionHeader& resource, std::string& error)
+{
+    uint64_t nResourceEnd = static_cast<uint64_t>(resource.dwRawOffset) + resource.dwRawSize;
+    for (const SectionHeader& section : m_headers.sections) {
+        if (section.nHeader == resource.nHeader || section.dwVirtualAddress < resource.dwVirtualAddress)
             continue;
-        bool bAfter = section.dwVirtualAddress > resource->dwVirtualAddress;
-        if (section.dwRawSize != 0 &&
-            (bAfter ? section.dwRawOffset < nResourceEnd
-                    : static_cast<uint64_t>(section.dwRawOffset) + section.dwRawSize > resource->dwRawOffset)) {
-            error = "the image's sections are not laid out in address order in the file; it cannot be rewritten";
-            return false;
-        }
-        if (!bAfter) {
-            if (section.VirtualEnd() > resource->dwVirtualAddress) {
-                error = "a section overlaps the resource section";
-                return false;
-            }
-            continue;
-        }
-        for (size_t d = 0; d < m_nDirectoryCount; ++d) {
-            uint32_t dwRva = Load32(p + m_nDirectories + d * 8);
+        if (section.dwRawSize != 0 && section.dwRawOffset < nResourceEnd)
+            return Refuse(error, "the image's sections are not laid out in address order in the file; it cannot be "
+                                 "rewritten");
+        for (size_t d = 0; d < m_headers.nDirectoryCount; ++d) {
+            uint32_t dwRva = Directory(d);
             if (d == DIRECTORY_CERTIFICATE || d == DIRECTORY_BASE_RELOCATION || dwRva == 0)
                 continue;
-            if (dwRva >= section.dwVirtualAddress && dwRva < section.VirtualEnd()) {
-                error = "the resource section is not the image's last: a section after it holds data directory " +
-                        std::to_string(d) + ", which the rewrite cannot move";
-                return false;
-            }
+            if (dwRva >= section.dwVirtualAddress && dwRva < section.VirtualEnd())
+                return Refuse(error, "the resource section is not the image's last: a section after it holds data "
+                                     "directory " + std::to_string(d) + ", which the rewrite cannot move");
         }
-        uint32_t dwRelocations = Load32(p + m_nDirectories + DIRECTORY_BASE_RELOCATION * 8);
-        if (dwRelocations < section.dwVirtualAddress || dwRelocations >= section.VirtualEnd()) {
-            error = "the resource section is not the image's last: a section after it holds other data than the "
-                    "base relocations, which the rewrite cannot move";
-            return false;
-        }
+        uint32_t dwRelocations = Directory(DIRECTORY_BASE_RELOCATION);
+        if (dwRelocations < section.dwVirtualAddress || dwRelocations >= section.VirtualEnd())
+            return Refuse(error, "the resource section is not the image's last: a section after it holds other data "
+                                 "than the base relocations, which the rewrite cannot move");
         m_trailing.push_back(section);
     }
     std::sort(m_trailing.begin(), m_trailing.end(),
               [](const SectionHeader& a, const SectionHeader& b) { return a.dwVirtualAddress < b.dwVirtualAddress; });
-    // Nothing but the resources and the base relocations may lie at or after the resource
-    // section's address: the rewrite moves all of it.
-    for (size_t d = 0; d < m_nDirectoryCount; ++d) {
-        uint32_t dwRva = Load32(p + m_nDirectories + d * 8);
-        if (d == DIRECTORY_RESOURCE || d == DIRECTORY_CERTIFICATE || dwRva == 0 || dwRva < resource->dwVirtualAddress)
+    for (const SectionHeader& section : m_headers.sections)
+        if (section.dwVirtualAddress < resource.dwVirtualAddress && section.dwRawSize != 0 &&
+            static_cast<uint64_t>(section.dwRawOffset) + section.dwRawSize > resource.dwRawOffset)
+            return Refuse(error, "the image's sections are not laid out in address order in the file; it cannot be "
+                                 "rewritten");
+    return true;
+}
+
+// Nothing but the resources and the base relocations may lie at or after the resource
+// section's address: the rewrite moves all of it.
+bool PeResourceEditor::CheckDirectoriesStay(const SectionHeader& resource, std::string& error) const
+{
+    for (size_t d = 0; d < m_headers.nDirectoryCount; ++d) {
+        uint32_t dwRva = Directory(d);
+        if (d == DIRECTORY_RESOURCE || d == DIRECTORY_CERTIFICATE || dwRva == 0 || dwRva < resource.dwVirtualAddress)
             continue;
         bool bMoves = d == DIRECTORY_BASE_RELOCATION &&
                       std::any_of(m_trailing.begin(), m_trailing.end(), [&](const SectionHeader& s) {
                           return dwRva >= s.dwVirtualAddress && dwRva < s.VirtualEnd();
                       });
-        if (!bMoves) {
-            error = "data directory " + std::to_string(d) + " lies in or after the resource section, where the "
-                    "rewrite cannot keep it";
-            return false;
-        }
+        if (!bMoves)
+            return Refuse(error, "data directory " + std::to_string(d) +
+                                     " lies in or after the resource section, where the rewrite cannot keep it");
     }
+    return true;
+}
 
-    // After the last section's data: nothing, zeros, or the certificate table.
-    uint64_t nDataEnd = nResourceEnd;
+// After the last section's data: nothing, zeros, or the certificate table.
+bool PeResourceEditor::CheckNothingAfterSections(const SectionHeader& resource, std::string& error)
+{
+    const uint8_t* p = m_image.data();
+    uint64_t nSize = m_image.size();
+    uint64_t nDataEnd = static_cast<uint64_t>(resource.dwRawOffset) + resource.dwRawSize;
     for (const SectionHeader& section : m_trailing)
         nDataEnd = std::max<uint64_t>(nDataEnd, static_cast<uint64_t>(section.dwRawOffset) + section.dwRawSize);
-    uint32_t dwCertificate = Load32(p + m_nDirectories + DIRECTORY_CERTIFICATE * 8);
-    uint32_t dwCertificateSize = Load32(p + m_nDirectories + DIRECTORY_CERTIFICATE * 8 + 4);
+    uint32_t dwCertificate = Directory(DIRECTORY_CERTIFICATE);
+    uint32_t dwCertificateSize = m_headers.DirectorySize(p, DIRECTORY_CERTIFICATE);
     m_bHadCertificate = dwCertificateSize != 0;
-    if (m_bHadCertificate && (dwCertificate < nDataEnd || !Fits(dwCertificate, dwCertificateSize, nSize))) {
-        error = "the image's certificate table does not lie after its sections";
-        return false;
-    }
+    if (m_bHadCertificate && (dwCertificate < nDataEnd || !FitsWithin(dwCertificate, dwCertificateSize, nSize)))
+        return Refuse(error, "the image's certificate table does not lie after its sections");
     for (uint64_t i = nDataEnd; i < nSize; ++i) {
         if (m_bHadCertificate && i >= dwCertificate && i < static_cast<uint64_t>(dwCertificate) + dwCertificateSize)
             continue;
-        if (p[i] != 0) {
-            error = "the image carries data after its last section (appended data the rewrite would lose)";
-            return false;
-        }
+        if (p[i] != 0)
+            return Refuse(error, "the image carries data after its last section (appended data the rewrite would lose)");
     }
-
-    TreeReader reader(m_image, sections, resource->dwRawOffset, resource->dwRawSize);
-    return reader.Read(m_types, error);
+    return true;
 }
 
 const std::vector<uint8_t>* PeResourceEditor::Find(uint32_t dwType, uint32_t dwId, uint16_t wLanguage) const
@@ -613,6 +618,10 @@ bool PeResourceEditor::Save(std::vector<uint8_t>& image, std::vector<std::string
         return false;
     }
 
+    if (nVirtualEnd > LARGEST_MAPPABLE_IMAGE)
+        notes.push_back("the image takes " + std::to_string(nVirtualEnd >> 20) +
+                        " MiB of memory: a 32-bit process seldom has more than about 1.5 GiB in one piece, so "
+                        "Windows may refuse to start it");
     uint8_t* pSection = &image[m_nSectionHeader];
     Store32(pSection + 8, static_cast<uint32_t>(section.size()));
     Store32(pSection + 16, static_cast<uint32_t>(nRawSize));

@@ -10,13 +10,17 @@
 // table (a signed image) is dropped, since the signature no longer matches; anything
 // else after the last section (a symbol table, appended data) is refused.
 //
-// PE32 and PE32+ alike. Every offset and count the image gives is checked before use.
+// PE32 and PE32+ alike. Every offset and count the image gives is checked before use, and
+// the work is bounded by the file's size: a hostile stub (directories shared between
+// entries, sections that overlap) is refused, not multiplied out.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "PeHeaders.h"
 
 const uint32_t PE_RT_VERSION = 16;
 
@@ -48,7 +52,7 @@ public:
     void Set(uint32_t dwType, uint32_t dwId, uint16_t wLanguage, const std::vector<uint8_t>& data);
 
     // The image with the rebuilt resource section. Notes tell what the rewrite did besides
-    // (a dropped signature). False, with the reason, when the result would not fit the
+    // (a dropped signature) and warn of an image too large for a 32-bit process. False, with the reason, when the result would not fit the
     // PE format's 32-bit fields.
     bool Save(std::vector<uint8_t>& image, std::vector<std::string>& notes, std::string& error) const;
 
@@ -73,12 +77,7 @@ public:
         PeResourceKey key;
         std::vector<Name> names;
     };
-    struct Section {
-        size_t nHeader;  // file offset of its 40-byte header
-        uint32_t dwVirtualSize, dwVirtualAddress, dwRawSize, dwRawOffset;
-
-        uint32_t VirtualEnd() const { return dwVirtualAddress + (dwVirtualSize > dwRawSize ? dwVirtualSize : dwRawSize); }
-    };
+    using Section = PeSection;
 
     // The tree as parsed (and changed): types, their names, their languages.
     const std::vector<Type>& Types() const { return m_types; }
@@ -88,10 +87,9 @@ private:
     std::vector<Type> m_types;
 
     // Header positions, all checked by Load.
+    PeHeaders m_headers;
     size_t m_nOptional = 0;
-    bool m_bPe32Plus = false;
     size_t m_nDirectories = 0;      // file offset of the data directories
-    size_t m_nDirectoryCount = 0;
     size_t m_nSectionHeader = 0;    // file offset of the resource section's header
     uint32_t m_dwSectionRva = 0;
     uint32_t m_dwRawOffset = 0;
@@ -100,6 +98,17 @@ private:
     uint32_t m_dwSectionAlignment = 0;
     bool m_bHadCertificate = false;
     std::vector<Section> m_trailing;  // the sections after the resource section, in address order
+
+    // The steps of Load, in order.
+    bool ReadHeaders(std::string& error);
+    bool CheckSections(std::string& error) const;
+    bool FindResourceSection(const Section*& pResource, std::string& error);
+    bool FindTrailingSections(const Section& resource, std::string& error);
+    bool CheckDirectoriesStay(const Section& resource, std::string& error) const;
+    bool CheckNothingAfterSections(const Section& resource, std::string& error);
+
+    static bool Refuse(std::string& error, const std::string& why);
+    uint32_t Directory(size_t d) const;  // the address of data directory d
 };
 
 // The PE checksum (what the image's CheckSum field holds when it is set): the 16-bit

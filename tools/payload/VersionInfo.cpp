@@ -82,7 +82,118 @@ std::vector<uint8_t> StringNode(const std::string& key, const std::string& value
     return Node(Utf16(key), 1, bytes, static_cast<uint16_t>(text.size() + 1), {});
 }
 
+// One node of a version tree read back: its key, its value's bytes and its children's
+// span. Every length is checked against the bytes around it.
+struct VersionNode {
+    std::u16string key;
+    size_t nValue = 0, nValueBytes = 0;
+    size_t nChildren = 0, nEnd = 0;
+};
+
+uint16_t Get16(const uint8_t* p, size_t nOffset)
+{
+    return static_cast<uint16_t>(p[nOffset] | (p[nOffset + 1] << 8));
+}
+
+size_t AlignedTo4(size_t n)
+{
+    return (n + 3) & ~static_cast<size_t>(3);
+}
+
+bool ReadVersionNode(const uint8_t* p, size_t nOffset, size_t nLimit, VersionNode& node)
+{
+    if (nOffset + 6 > nLimit)
+        return false;
+    size_t nLength = Get16(p, nOffset), nValueLength = Get16(p, nOffset + 2);
+    bool bText = Get16(p, nOffset + 4) == 1;
+    if (nLength < 6 || nLength > nLimit - nOffset)
+        return false;
+    node = VersionNode();
+    node.nEnd = nOffset + nLength;
+    size_t nPos = nOffset + 6;
+    for (; nPos + 2 <= node.nEnd && Get16(p, nPos) != 0; nPos += 2)
+        node.key.push_back(static_cast<char16_t>(Get16(p, nPos)));
+    node.nValue = AlignedTo4(nPos + 2);
+    node.nValueBytes = bText ? nValueLength * 2 : nValueLength;
+    if (nPos + 2 > node.nEnd || node.nValue > node.nEnd || node.nValueBytes > node.nEnd - node.nValue)
+        return false;
+    node.nChildren = AlignedTo4(node.nValue + node.nValueBytes);
+    return true;
+}
+
+// The children of a node, in order.
+bool ReadVersionChildren(const uint8_t* p, const VersionNode& parent, std::vector<VersionNode>& children)
+{
+    for (size_t nPos = parent.nChildren; nPos < parent.nEnd; nPos = AlignedTo4(children.back().nEnd)) {
+        children.emplace_back();
+        if (!ReadVersionNode(p, nPos, parent.nEnd, children.back()))
+            return false;
+    }
+    return true;
+}
+
+std::string Utf8(const uint8_t* p, size_t nUnits)
+{
+    std::string out;
+    for (size_t i = 0; i < nUnits; ++i) {
+        uint32_t code = Get16(p, i * 2);
+        if (code == 0)
+            break;
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < nUnits) {
+            uint32_t low = Get16(p, (i + 1) * 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+bool ReadVersionStrings(const uint8_t* pResource, size_t nSize, std::map<std::string, std::string>& strings,
+                        std::string& error)
+{
+    VersionNode root;
+    std::vector<VersionNode> blocks, tables, texts;
+    error = "the version resource is damaged";
+    if (!ReadVersionNode(pResource, 0, nSize, root) || root.key != u"VS_VERSION_INFO" ||
+        !ReadVersionChildren(pResource, root, blocks))
+        return false;
+    for (const VersionNode& block : blocks) {
+        if (block.key != u"StringFileInfo")
+            continue;
+        if (!ReadVersionChildren(pResource, block, tables) || tables.empty() ||
+            !ReadVersionChildren(pResource, tables[0], texts))
+            return false;
+        for (const VersionNode& text : texts) {
+            std::string key;
+            for (char16_t unit : text.key)
+                key += unit < 0x80 ? static_cast<char>(unit) : '?';
+            strings[key] = Utf8(pResource + text.nValue, text.nValueBytes / 2);
+        }
+        error.clear();
+        return true;
+    }
+    error = "the version resource has no string table";
+    return false;
+}
 
 bool ParseVersionNumbers(const std::string& text, uint16_t version[4])
 {

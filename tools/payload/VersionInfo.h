@@ -4,7 +4,9 @@
 // Windows-1252 ("040904E4"), and the translation it names.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,3 +27,8 @@ std::string VersionText(const uint16_t version[4]);
 
 // The resource's bytes. The names are UTF-8; false, with the reason, when one is not.
 bool BuildVersionInfo(const VersionInfoText& info, std::vector<uint8_t>& resource, std::string& error);
+
+// The texts of a version resource's first string table (CompanyName, ProductName,
+// ProductVersion, ...), in UTF-8. False, with the reason, when the resource is damaged.
+bool ReadVersionStrings(const uint8_t* pResource, size_t nSize, std::map<std::string, std::string>& strings,
+                        std::string& error);

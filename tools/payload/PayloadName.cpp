@@ -1,9 +1,11 @@
 #include "PayloadName.h"
 
 #include <cstring>
+#include <string>
 
-#include "../framework/PathText.h"
-#include "PayloadFormat.h"
+#include "engine/DeviceName.h"
+#include "engine/PayloadFormat.h"
+#include "framework/PathText.h"
 
 const char* DescribePayloadNameProblem(PayloadNameProblem problem)
 {
@@ -24,7 +26,12 @@ const char* DescribePayloadNameProblem(PayloadNameProblem problem)
     case PAYLOAD_NAME_TRAILING_DOT:
         return "ends with a dot or a space, which Windows drops from file names";
     case PAYLOAD_NAME_DEVICE:
-        return "names a Windows device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CLOCK$, CONIN$, CONOUT$)";
+        return "names a Windows device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, COM or LPT with a superscript 1-3, "
+               "CLOCK$, CONIN$, CONOUT$)";
+    case PAYLOAD_NAME_SYSTEM_COMMON_CONTROL:
+        return "is a common-control library for the system directory (code 13): the setup program deletes that "
+               "name after writing it on Windows NT, which would leave the system without its own copy; ship it "
+               "for the installation directory";
     }
     return "has an unknown problem";
 }
@@ -38,29 +45,6 @@ static bool IsForbiddenCharacter(char ch)
 {
     unsigned char uch = static_cast<unsigned char>(ch);
     return uch < 32 || std::strchr("<>:\"|?*", ch) != nullptr;
-}
-
-// Windows resolves these names to devices in every directory, with any extension.
-static bool IsDeviceName(const char* pch, size_t nLength)
-{
-    size_t nBase = 0;
-    while (nBase < nLength && pch[nBase] != '.')
-        ++nBase;
-    while (nBase > 0 && pch[nBase - 1] == ' ')
-        --nBase;
-    char base[8];
-    if (nBase == 0 || nBase >= sizeof base)
-        return false;
-    for (size_t i = 0; i < nBase; ++i)
-        base[i] = UpperAscii(pch[i]);
-    base[nBase] = '\0';
-
-    static const char* const s_devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
-    for (const char* pszDevice : s_devices)
-        if (std::strcmp(base, pszDevice) == 0)
-            return true;
-    bool bNumbered = nBase == 4 && base[3] >= '1' && base[3] <= '9';
-    return bNumbered && (std::strncmp(base, "COM", 3) == 0 || std::strncmp(base, "LPT", 3) == 0);
 }
 
 PayloadNameProblem CheckPayloadName(const char* pchName, size_t nLength)
@@ -83,6 +67,17 @@ PayloadNameProblem CheckPayloadName(const char* pchName, size_t nLength)
     if (IsDeviceName(pchName, nLength))
         return PAYLOAD_NAME_DEVICE;
     return PAYLOAD_NAME_OK;
+}
+
+PayloadNameProblem CheckPayloadEntryName(uint32_t dwDestination, const char* pchName, size_t nLength)
+{
+    PayloadNameProblem problem = CheckPayloadName(pchName, nLength);
+    if (problem != PAYLOAD_NAME_OK || dwDestination != DEST_SYSTEM)
+        return problem;
+    std::string name(pchName, nLength);  // holds no NUL: CheckPayloadName refuses one
+    bool bCommonControl = EqualsIgnoringAsciiCase(name.c_str(), "Comctl32.dll") ||
+                          EqualsIgnoringAsciiCase(name.c_str(), "Comdlg32.dll");
+    return bCommonControl ? PAYLOAD_NAME_SYSTEM_COMMON_CONTROL : PAYLOAD_NAME_OK;
 }
 
 const char* PayloadDestinationSubdirectory(uint32_t dwDestination)

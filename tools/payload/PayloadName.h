@@ -15,11 +15,18 @@ enum PayloadNameProblem {
     PAYLOAD_NAME_DRIVE,           // begins with a drive letter and a colon
     PAYLOAD_NAME_BAD_CHARACTER,   // a NUL, a control character or one of < > : " | ? *
     PAYLOAD_NAME_TRAILING_DOT,    // ends with a dot or a space, which Windows drops (also "." and "..")
-    PAYLOAD_NAME_DEVICE,          // names a device (CON, NUL, COM1, LPT1, ...)
+    PAYLOAD_NAME_DEVICE,          // names a device (IsDeviceName: CON, NUL, COM1, LPT1, ...)
+    PAYLOAD_NAME_SYSTEM_COMMON_CONTROL,  // Comctl32.dll or Comdlg32.dll for the system directory
 };
 
 // Checks the nLength bytes at pchName (not NUL-terminated; a NUL among them is a problem).
 PayloadNameProblem CheckPayloadName(const char* pchName, size_t nLength);
+
+// CheckPayloadName, and the one rule that depends on the destination: the setup program
+// deletes Comctl32.dll and Comdlg32.dll again after writing them on the NT family (they are
+// kept for Windows 95/98 only). In the system directory that would first replace, then
+// delete, the system's own library, so these names are refused for code 13.
+PayloadNameProblem CheckPayloadEntryName(uint32_t dwDestination, const char* pchName, size_t nLength);
 
 // Why a name is refused, as a phrase: "is longer than 255 bytes".
 const char* DescribePayloadNameProblem(PayloadNameProblem problem);

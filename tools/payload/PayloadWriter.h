@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "PayloadFormat.h"
+#include "engine/PayloadFormat.h"
 
 // Fills pOut[0..PAYLOAD_HEADER_SIZE) with an entry header. Returns false, writing
 // nothing, when the name is longer than PAYLOAD_NAME_MAX_LENGTH or holds a NUL.
