@@ -59,10 +59,8 @@ int CSetupApp::ExitInstance()
     int nExitCode = CWinApp::ExitInstance();
     // Written before the restart, which may end the process before it returns.
     LogStepFormat("Setup ended with exit code %d", nExitCode);
-    if ((bRestart || g_bAutorun) && !m_bNotUnderstood) {
-        LogStep("Restarting Windows");
-        RestartWindows(EWX_REBOOT | EWX_FORCE);
-    }
+    if ((bRestart || g_bAutorun) && !m_bNotUnderstood)
+        RestartWindows(EWX_REBOOT | EWX_FORCE, LogStep);
     return nExitCode;
 }
 
