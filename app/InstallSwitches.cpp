@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "../engine/Options.h"
 #include "../framework/PathText.h"
-#include "Options.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
 // The installation sequence: the pages as a chain of modal dialogs, then the work.
 #include <windows.h>
 
+#include "../engine/IsWin9x.h"
+#include "../engine/Options.h"
+#include "../engine/SetupDirectory.h"
 #include "../res/resource.h"
 #include "../ui/AgreementDlg.h"
 #include "../ui/DirectoryDlg.h"
 #include "../ui/MessageDlg.h"
 #include "../ui/OptionsDlg.h"
 #include "../ui/ProgressDlg.h"
+#include "../ui/SetupMessages.h"
 #include "CommandLine.h"
 #include "InstallLog.h"
-#include "IsWin9x.h"
-#include "Options.h"
 #include "RunProgram.h"
-#include "SetupDirectory.h"
-#include "SetupMessages.h"
 #include "SetupWnd.h"
 
 namespace {

@@ -1,12 +1,11 @@
 #include "SetupApp.h"
 
+#include "../engine/Options.h"
+#include "../engine/SetupDirectory.h"
 #include "../res/resource.h"
 #include "CommandLine.h"
 #include "InstallLog.h"
-#include "Options.h"
 #include "RestartWindows.h"
-#include "SetupDirectory.h"
-#include "SetupMessages.h"
 #include "SetupWnd.h"
 
 // The one application object.

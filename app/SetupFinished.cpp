@@ -2,11 +2,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "../engine/Options.h"
 #include "../res/resource.h"
 #include "../ui/MessageDlg.h"
 #include "CommandLine.h"
 #include "InstallLog.h"
-#include "Options.h"
 #include "RunProgram.h"
 #include "SetupWnd.h"
 

@@ -7,6 +7,9 @@
 
 class CProgressDlg;
 
+// The setup window's one-shot timer that starts the installation sequence.
+const UINT_PTR TIMER_START = 1;
+
 class CSetupWnd : public CWnd {
 public:
     CSetupWnd();

@@ -79,7 +79,7 @@ setup_product_target(framework)
 # the tests link the same code.
 add_library(setup_core STATIC
     ${APP_PORTABLE_SOURCES} ${APP_WIN32_SOURCES}
-    ${ENGINE_PORTABLE_SOURCES} ${ENGINE_WIN32_SOURCES}
+    ${ENGINE_PORTABLE_SOURCES} ${ENGINE_SETUP_PORTABLE_SOURCES} ${ENGINE_WIN32_SOURCES}
     ${UI_PORTABLE_SOURCES} ${UI_WIN32_SOURCES})
 target_link_libraries(setup_core PUBLIC framework ${ZLIB_STATIC} ${SETUP_SYSTEM_LIBS})
 setup_product_target(setup_core)

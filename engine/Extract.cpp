@@ -6,11 +6,11 @@
 
 #include <zlib.h>
 
-#include "../app/IsWin9x.h"
 #include "../app/SetupWnd.h"
 #include "Engine.h"
 #include "ExtractRules.h"
 #include "FileStream.h"
+#include "IsWin9x.h"
 #include "PayloadFormat.h"
 #include "PayloadReader.h"
 

@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "../app/SetupMessages.h"
 #include "../app/SetupWnd.h"
 #include "../framework/WinApp.h"
 #include "../res/resource.h"
+#include "SetupMessages.h"
 
 const SlideEntry g_aSlides[PROGRESS_SLIDE_COUNT] = {
     {IDB_SLIDE1, IDS_SLIDE1},

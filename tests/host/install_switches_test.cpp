@@ -7,9 +7,9 @@
 
 #include "app/InstallLog.h"
 #include "app/InstallSwitches.h"
-#include "app/Options.h"
-#include "app/SetupDirectory.h"
 #include "engine/InstallDirText.h"
+#include "engine/Options.h"
+#include "engine/SetupDirectory.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "app/Options.h"
-#include "app/SetupDirectory.h"
+#include "engine/Options.h"
+#include "engine/SetupDirectory.h"
 #include "modal_support.h"
 #include "res/resource.h"
 #include "ui/OptionsDlg.h"
