@@ -11,7 +11,6 @@
 #include "../ui/OptionsDlg.h"
 #include "../ui/ProgressDlg.h"
 #include "../ui/SetupMessages.h"
-#include "CommandLine.h"
 #include "InstallLog.h"
 #include "RunProgram.h"
 #include "SetupWnd.h"

@@ -3,7 +3,6 @@
 #include "../engine/Options.h"
 #include "../engine/SetupDirectory.h"
 #include "../res/resource.h"
-#include "CommandLine.h"
 #include "InstallLog.h"
 #include "RestartWindows.h"
 #include "SetupWnd.h"
@@ -24,7 +23,6 @@ BOOL CSetupApp::InitInstance()
 
     m_pSetupWnd = new CSetupWnd;
     m_pMainWnd = m_pSetupWnd;
-    g_bAutorun = CommandLineContains("-autorun");
     if (!AcceptSwitches())
         return FALSE;
     // Without a window: the framework then runs no message loop and goes to the exit step.
@@ -48,8 +46,7 @@ BOOL CSetupApp::InitInstance()
 
 int CSetupApp::ExitInstance()
 {
-    // The switches are read before anything else happens, as the setup found them.
-    BOOL bRestart = CommandLineContains("-restart");
+    const bool bRestart = m_pSetupWnd && m_pSetupWnd->m_switches.bRestart;
     if (m_pSetupWnd) {
         m_pSetupWnd->DestroyWindow();
         delete m_pSetupWnd;
@@ -68,6 +65,7 @@ BOOL CSetupApp::AcceptSwitches()
     InstallSwitches& switches = m_pSetupWnd->m_switches;
     const char* pszCommandLine = GetCommandLineA();
     bool bUnderstood = ParseInstallSwitches(pszCommandLine, &switches);
+    g_bAutorun = switches.bAutorun;
     if (switches.szLog[0]) {
         if (!StartInstallLog(switches.szLog)) {
             CString strReason;

@@ -5,7 +5,6 @@
 #include "../engine/Options.h"
 #include "../res/resource.h"
 #include "../ui/MessageDlg.h"
-#include "CommandLine.h"
 #include "InstallLog.h"
 #include "RunProgram.h"
 #include "SetupWnd.h"

@@ -6,6 +6,8 @@
 #include "../ui/ProgressDlg.h"
 #include "../ui/SetupMessages.h"
 
+BOOL g_bAutorun = FALSE;
+
 CSetupWnd::CSetupWnd()
     : m_hIcon(NULL), m_pArchivePos(NULL), m_pArchiveEnd(NULL), m_szDocsDir(), m_szMacrosDir(), m_szExamplesDir(), m_nOptions(0)
 {

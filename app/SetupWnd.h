@@ -7,6 +7,9 @@
 
 class CProgressDlg;
 
+// TRUE when the command line contains "-autorun"; set once at start-up.
+extern BOOL g_bAutorun;
+
 // The setup window's one-shot timer that starts the installation sequence.
 const UINT_PTR TIMER_START = 1;
 

@@ -6,6 +6,5 @@ set(APP_WIN32_SOURCES
     app/RunSequence.cpp
     app/SetupFinished.cpp
     app/RunProgram.cpp
-    app/CommandLine.cpp
     app/InstallLogStep.cpp)
 set(APP_MAIN_SOURCES app/SetupApp.cpp framework/WinMain.cpp)

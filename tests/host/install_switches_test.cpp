@@ -57,6 +57,29 @@ TEST(InstallSwitches, TheProgramsOwnPathHoldsNoSwitch)
     EXPECT_TRUE(Parse("D:\\Pelorin\\Setup.exe\t-SILENT").bSilent);
 }
 
+TEST(InstallSwitches, AutorunAndRestartAreFoundAnywhereTheProgramsPathIncluded)
+{
+    const struct {
+        const char* pszLine;
+        bool bAutorun;
+        bool bRestart;
+    } CASES[] = {
+        {"\"D:\\Disk1\\Setup.exe\"", false, false},
+        {"\"D:\\Disk1\\Setup.exe\" -AutoRun", true, false},
+        {"D:\\Setup.exe -RESTARTING", false, true},
+        {"\"D:\\media-autorun\\Setup.exe\" -silent", true, false},
+        {"\"D:\\x-Restart\\Setup.exe\" -autorunx", true, true},
+        {"Setup.exe -auto run -re start", false, false},
+    };
+    for (const auto& c : CASES) {
+        InstallSwitches switches = Parse(c.pszLine);
+        EXPECT_EQ(c.bAutorun, switches.bAutorun) << c.pszLine;
+        EXPECT_EQ(c.bRestart, switches.bRestart) << c.pszLine;
+    }
+    // Inside a value as well, which is why such a value is refused.
+    EXPECT_TRUE(Parse("Setup.exe -dir=\"C:\\Tools\\-Restart\"").bRestart);
+}
+
 TEST(InstallSwitches, EverySwitchInAnyCaseAndOrder)
 {
     bool bUnderstood = false;
