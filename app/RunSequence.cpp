@@ -1,37 +1,21 @@
-// The installation sequence: the pages as a chain of modal dialogs, then the work.
+// The installation sequence (its pages in CInstallSequence) and the work it leads to, with
+// or without the pages.
 #include <windows.h>
 
 #include "../engine/IsWin9x.h"
 #include "../engine/Options.h"
 #include "../engine/SetupDirectory.h"
 #include "../res/resource.h"
-#include "../ui/AgreementDlg.h"
-#include "../ui/DirectoryDlg.h"
-#include "../ui/MessageDlg.h"
-#include "../ui/OptionsDlg.h"
 #include "../ui/ProgressDlg.h"
 #include "../ui/SetupMessages.h"
 #include "InstallLog.h"
+#include "InstallSequence.h"
 #include "RunProgram.h"
 #include "SetupWnd.h"
 
 namespace {
 
-const char DEFAULT_INSTALL_DIR[] = "C:\\Pelorin";
 const char REDIST_INSTALLER[] = "axdist.exe";
-
-enum SequenceState {
-    STATE_WELCOME,
-    STATE_AGREEMENT,
-    STATE_OPTIONS,
-    STATE_DIRECTORY_ENTRY,
-    STATE_DIRECTORY,
-    STATE_CONFIRM,
-    STATE_WORK,
-    STATE_ERROR,
-    STATE_CLOSE,
-    STATE_DONE,
-};
 
 // String 3, the one message of a directory that cannot be prepared, whatever the cause.
 // It lives as long as the process, like the engine's messages.
@@ -42,127 +26,14 @@ const char* LoadDirectoryError()
     return s_strText;
 }
 
-// Anything but IDCANCEL, a failed display included, counts as the forward button.
-bool WentBack(INT_PTR nResult)
-{
-    return nResult == IDCANCEL;
-}
-
 } // namespace
 
 void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
 {
     KillTimer(nIDEvent);
-
-    CMessageDlg messageDlg(this);
-    CAgreementDlg agreementDlg(this);
-    COptionsDlg optionsDlg(this);
-    CDirectoryDlg directoryDlg(this);
-    // The options given on the command line are where the page starts.
-    const UINT nStartOptions = m_switches.bOptionsGiven ? m_switches.nOptions : OPTION_APPLICATION;
-    optionsDlg.m_nOptions = nStartOptions;
-    optionsDlg.m_bKeepGivenOptions = m_switches.bOptionsGiven;
-    const char* pszStartDir = m_switches.bDirGiven ? m_switches.szDir : DEFAULT_INSTALL_DIR;
-
-    messageDlg.m_strTitle.LoadString(IDS_TITLE_WELCOME);
-    messageDlg.m_strText.LoadString(IDS_WELCOME_TEXT);
-    messageDlg.m_bTwoButtons = TRUE;
-    messageDlg.m_bNextBack = FALSE;
-
-    BOOL bWithDirectory = FALSE;
-    BOOL bWorkStarted = FALSE;
-    SequenceState state = STATE_WELCOME;
-    while (state != STATE_CLOSE && state != STATE_DONE) {
-        switch (state) {
-        case STATE_WELCOME:
-            if (g_bAutorun)
-                state = STATE_AGREEMENT;
-            else
-                state = WentBack(messageDlg.DoModal()) ? STATE_CLOSE : STATE_AGREEMENT;
-            break;
-
-        case STATE_AGREEMENT:
-            agreementDlg.m_strText.LoadString(IDS_AGREEMENT_TEXT);
-            if (g_bAutorun)
-                state = STATE_OPTIONS;
-            else
-                state = WentBack(agreementDlg.DoModal()) ? STATE_CLOSE : STATE_OPTIONS;
-            break;
-
-        case STATE_OPTIONS:
-            if (g_bAutorun) {
-                m_nOptions = static_cast<int>(nStartOptions);
-                optionsDlg.m_nOptions = nStartOptions;
-                state = STATE_DIRECTORY_ENTRY;
-            } else if (WentBack(optionsDlg.DoModal())) {
-                state = STATE_AGREEMENT;
-            } else {
-                m_nOptions = static_cast<int>(optionsDlg.m_nOptions);
-                state = STATE_DIRECTORY_ENTRY;
-            }
-            break;
-
-        case STATE_DIRECTORY_ENTRY:
-            if ((m_nOptions & OPTION_NEEDS_DIRECTORY) == 0) {
-                bWithDirectory = FALSE;
-                state = STATE_WORK;
-            } else {
-                directoryDlg.m_strPath = pszStartDir;
-                state = STATE_DIRECTORY;
-            }
-            break;
-
-        case STATE_DIRECTORY:
-            state = WentBack(directoryDlg.DoModal()) ? STATE_OPTIONS : STATE_CONFIRM;
-            break;
-
-        case STATE_CONFIRM: {
-            CString strFormat;
-            strFormat.LoadString(DirectoryExists(directoryDlg.m_strPath) ? IDS_CONFIRM_EXISTING_DIR
-                                                                         : IDS_CONFIRM_NEW_DIR);
-            messageDlg.m_strText.Format(strFormat, directoryDlg.m_strPath.GetString());
-            messageDlg.m_strTitle.LoadString(IDS_TITLE_ATTENTION);
-            messageDlg.m_bTwoButtons = TRUE;
-            messageDlg.m_bNextBack = TRUE;
-            if (WentBack(messageDlg.DoModal())) {
-                state = STATE_DIRECTORY;
-            } else {
-                bWithDirectory = TRUE;
-                state = STATE_WORK;
-            }
-            break;
-        }
-
-        case STATE_WORK: {
-            bWorkStarted = TRUE;
-            const char* pszError = DoInstallationWork(bWithDirectory, directoryDlg.m_strPath);
-            if (pszError) {
-                messageDlg.m_strText = pszError;
-                state = STATE_ERROR;
-            } else {
-                state = STATE_DONE;
-            }
-            break;
-        }
-
-        case STATE_ERROR:
-            DestroyProgressDialog();
-            messageDlg.m_strTitle.LoadString(IDS_TITLE_ERROR);
-            messageDlg.m_bTwoButtons = FALSE;
-            messageDlg.m_bNextBack = FALSE;
-            if (!g_bAutorun)
-                messageDlg.DoModal();
-            state = STATE_CLOSE;
-            break;
-
-        case STATE_CLOSE:
-        case STATE_DONE:
-            break;
-        }
-    }
-
-    if (state == STATE_CLOSE) {
-        if (!bWorkStarted)
+    CInstallSequence sequence(this);
+    if (sequence.Run() == STATE_CLOSE) {
+        if (!sequence.WorkStarted())
             LogStep("Ended by the user before any work");
         DestroyWindow();
     }

@@ -4,6 +4,7 @@ set(APP_WIN32_SOURCES
     app/SetupWnd.cpp
     app/RestartWindows.cpp
     app/RunSequence.cpp
+    app/InstallSequence.cpp
     app/SetupFinished.cpp
     app/RunProgram.cpp
     app/InstallLogStep.cpp)
