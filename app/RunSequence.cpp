@@ -50,14 +50,8 @@ const char* CSetupWnd::WorkFailed(const char* pszMessage)
 const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPath)
 {
     if (bWithDirectory) {
-        if (!m_switches.bSilent) {
-            m_pProgressDlg = new CProgressDlg(this);
-            // A progress dialog without its window would never post the hand-over, and the
-            // disabled backdrop would stay up with no way out: the work then goes on as
-            // when no progress dialog is needed.
-            if (!m_pProgressDlg->Create(IDD_PROGRESS, this))
-                DestroyProgressDialog();
-        }
+        if (!m_switches.bSilent)
+            OpenProgressDialog();
         if (PrepareInstallDir(pszPath, m_nOptions) != 0)
             return WorkFailed(LoadDirectoryError());
         LogStepFormat("Prepared the installation directory %s", pszPath);
@@ -71,16 +65,10 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
         LogStep("Unpacked the application's files");
     }
 
-    // The redistributable installer is the one the extraction has just written into the
-    // installation directory. Without a directory the current directory is where the
-    // setup was started, and a file of that name there is not ours to run or delete.
-    if (bWithDirectory) {
-        if (IsWin9x())
-            LogStep(RunProgramAndWait(REDIST_INSTALLER) ? "Ran the redistributable installer axdist.exe"
-                                                        : "The redistributable installer axdist.exe did not start");
-        if (DeleteFileA(REDIST_INSTALLER))
-            LogStep("Deleted axdist.exe");
-    }
+    // Without a directory the current directory is where the setup was started, and a
+    // file of the redistributable's name there is not ours to run or delete.
+    if (bWithDirectory)
+        RunRedistributable();
 
     if (m_nOptions & OPTION_MANUALS) {
         pszError = CopyManuals();
@@ -109,6 +97,27 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
     if (!m_pProgressDlg && !m_switches.bSilent)
         PostMessage(WM_SETUP_FINISHED);
     return NULL;
+}
+
+void CSetupWnd::OpenProgressDialog()
+{
+    m_pProgressDlg = new CProgressDlg(this);
+    // A progress dialog without its window would never post the hand-over, and the
+    // disabled backdrop would stay up with no way out: the work then goes on as when no
+    // progress dialog is needed.
+    if (!m_pProgressDlg->Create(IDD_PROGRESS, this))
+        DestroyProgressDialog();
+}
+
+// The redistributable installer is the one the extraction has just written into the
+// installation directory, the current directory: run on Windows 95/98, and never left.
+void CSetupWnd::RunRedistributable()
+{
+    if (IsWin9x())
+        LogStep(RunProgramAndWait(REDIST_INSTALLER) ? "Ran the redistributable installer axdist.exe"
+                                                    : "The redistributable installer axdist.exe did not start");
+    if (DeleteFileA(REDIST_INSTALLER))
+        LogStep("Deleted axdist.exe");
 }
 
 int CSetupWnd::RunSilentInstallation()

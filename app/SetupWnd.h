@@ -49,7 +49,10 @@ public:
     // the failing step's message.
     const char* DoInstallationWork(BOOL bWithDirectory, const char* pszPath);
     const char* WorkFailed(const char* pszMessage);
+    void OpenProgressDialog();
     void DestroyProgressDialog();
+    // Runs "axdist.exe" of the installation directory on Windows 95/98, then deletes it.
+    void RunRedistributable();
 
     // Installation engine.
     int PrepareInstallDir(const char* pszPath, int nOptions);
