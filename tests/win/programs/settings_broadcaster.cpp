@@ -1,24 +1,19 @@
-// Stands in for an installer that tells every top-level window of the system about a
-// changed setting with SendMessage, as many installers do, and so waits until each window
-// has answered. It then writes "answered" into the file of its own path followed by
-// ".txt". Started by a program that waits for it without answering sent messages, it
-// would wait for ever: after a minute it gives up and writes "no answer" instead.
+// Stands in for an installer that tells every top-level window about a changed setting
+// with SendMessage, as many do, and so waits until each window has answered. It then
+// writes "answered" to its own path followed by ".txt". Started by a program that waits
+// for it without answering, it would wait for ever: after a minute it writes "no answer".
 #include <cstdio>
+#include <string>
 
 #include "framework/WinApp.h"
 
 namespace {
 
-const DWORD GIVE_UP_MS = 60000;
-
 void Report(const char* pszText)
 {
-    char szPath[MAX_PATH + 8];
-    DWORD nLength = GetModuleFileNameA(NULL, szPath, MAX_PATH);
-    if (nLength == 0 || nLength >= MAX_PATH)
-        return;
-    lstrcpyA(szPath + nLength, ".txt");
-    if (FILE* pFile = std::fopen(szPath, "w")) {
+    char szPath[MAX_PATH];
+    GetModuleFileNameA(NULL, szPath, sizeof szPath);
+    if (FILE* pFile = std::fopen((std::string(szPath) + ".txt").c_str(), "w")) {
         std::fputs(pszText, pFile);
         std::fclose(pFile);
     }
@@ -26,7 +21,7 @@ void Report(const char* pszText)
 
 DWORD WINAPI GiveUp(void*)
 {
-    Sleep(GIVE_UP_MS);
+    Sleep(60000);
     Report("no answer");
     ExitProcess(1);
 }
@@ -40,8 +35,7 @@ public:
         CloseHandle(CreateThread(NULL, 0, GiveUp, NULL, 0, NULL));
         SendMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"));
         Report("answered");
-        // No message loop: the program ends here.
-        return FALSE;
+        return FALSE;  // no message loop: the program ends here
     }
 };
 
