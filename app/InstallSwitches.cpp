@@ -2,18 +2,20 @@
 
 #include <cstring>
 
+#include "../engine/Options.h"
 #include "../framework/PathText.h"
-#include "Options.h"
 
 namespace {
 
+const char SWITCH_AUTORUN[] = "-autorun";
+const char SWITCH_RESTART[] = "-restart";
 const char SWITCH_SILENT[] = "-silent";
 const char SWITCH_DIR[] = "-dir=";
 const char SWITCH_OPTIONS[] = "-options=";
 const char SWITCH_LOG[] = "-log=";
 
 // The switches that are found anywhere, even inside a value.
-const char* const FLAG_SWITCHES[] = {"-autorun", "-restart", SWITCH_SILENT};
+const char* const FLAG_SWITCHES[] = {SWITCH_AUTORUN, SWITCH_RESTART, SWITCH_SILENT};
 
 // One valued switch found in the command line: where its text begins and ends (the
 // quote that opens a wholly quoted switch included) and where its value lies.
@@ -222,6 +224,9 @@ void TakeSwitch(const ValuedSwitch& found, InstallSwitches* pSwitches)
 bool ParseInstallSwitches(const char* pszCommandLine, InstallSwitches* pSwitches)
 {
     std::memset(pSwitches, 0, sizeof *pSwitches);
+    const size_t nLine = std::strlen(pszCommandLine);
+    pSwitches->bAutorun = ContainsIgnoringCase(pszCommandLine, nLine, SWITCH_AUTORUN);
+    pSwitches->bRestart = ContainsIgnoringCase(pszCommandLine, nLine, SWITCH_RESTART);
     const char* pszArguments = ArgumentsOf(pszCommandLine);
     pSwitches->bSilent = ContainsIgnoringCase(pszArguments, std::strlen(pszArguments), SWITCH_SILENT);
 

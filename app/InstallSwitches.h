@@ -1,16 +1,22 @@
-// The switches of an unattended installation, read from the raw command line text:
+// The switches of the command line, all read from its raw text by one parser:
+//   -autorun                     the chooser first, the application alone, no message
+//                                shown, and Windows restarted at the end
+//   -restart                     Windows restarted at the end
+// and those of an unattended installation:
 //   -silent                      no pages, no progress, no completion message, no folder
 //   -dir="C:\Some Path"          the installation directory (default C:\Pelorin)
 //   -options=app,manuals,reader  what to install (default: the application, and the
 //                                manuals when the medium has them)
 //   -log="FILE"                  one appended line per step of the run
-// They are found like -autorun and -restart, anywhere and whatever their case, but only in
-// the arguments: unlike those two they are not looked for in the program's own path, where
-// a folder named "Pelorin-silent" would otherwise take every page and message away from a
-// user who merely started the program from it. A value is either quoted, running to the next double quote, or unquoted, running
-// to the next space or tab; the whole switch may be quoted instead ("-dir=C:\Some Path"),
-// as programs that quote every argument with a space write it. The text of a value is
-// never searched for further switches. No windows.h: the host tests use it.
+// -autorun and -restart are found anywhere in the command line, the program's own path
+// included, whatever their case and also inside longer words, as they always have been.
+// The others are found like them, anywhere and whatever their case, but only in the
+// arguments: a folder named "Pelorin-silent" on the program's path would otherwise take
+// every page and message away from a user who merely started the program from it. A
+// value is either quoted, running to the next double quote, or unquoted, running to the
+// next space or tab; the whole switch may be quoted instead ("-dir=C:\Some Path"), as
+// programs that quote every argument with a space write it. The text of a value is never
+// searched for further switches. No windows.h: the host tests use it.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +40,8 @@ enum SetupExitCode {
 };
 
 struct InstallSwitches {
+    bool bAutorun;
+    bool bRestart;
     bool bSilent;
     // The directory as given, one trailing backslash removed; empty when not given.
     bool bDirGiven;
@@ -52,9 +60,10 @@ struct InstallSwitches {
 // or not closed by its quote, a switch given twice, an unknown word in -options=, a
 // directory InstallDirTextProblem refuses, or a value that holds -autorun, -restart or
 // -silent (which would be found there, since those are found anywhere). Only the first
-// refusal is kept. bSilent, and the values of the switches that were understood (the log
-// file's in particular, where the refusal is written), are set whatever else is wrong,
-// so that a refusal is never shown to a script and still reaches its log.
+// refusal is kept. The three switches without a value, and the values of the switches
+// that were understood (the log file's in particular, where the refusal is written), are
+// set whatever else is wrong, so that a refusal is never shown to a script and still
+// reaches its log.
 bool ParseInstallSwitches(const char* pszCommandLine, InstallSwitches* pSwitches);
 
 // The command line without the valued switches and their values. The setup directory is

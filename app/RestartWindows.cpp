@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
+
 #include "../framework/Handles.h"
 
 namespace {
@@ -56,19 +58,19 @@ void EnableShutdownPrivilege()
         pAdjust(token, FALSE, &privileges, 0, NULL, NULL);
 }
 
-// Ends every "explorer.exe" process. FALSE, with nothing ended, when the system has no
-// Tool Help functions or no process snapshot can be taken.
-BOOL TerminateShellProcesses()
+// Ends every "explorer.exe" process. Returns why it could not when the system has no Tool
+// Help functions or no process snapshot can be taken (nothing is ended then), or NULL.
+const char* TerminateShellProcesses()
 {
     CLibrary kernel("Kernel32.DLL");
     CreateSnapshotFn pCreateSnapshot = kernel.Find<CreateSnapshotFn>("CreateToolhelp32Snapshot");
     ProcessWalkFn pFirst = kernel.Find<ProcessWalkFn>("Process32First");
     ProcessWalkFn pNext = kernel.Find<ProcessWalkFn>("Process32Next");
     if (!pCreateSnapshot || !pFirst || !pNext)
-        return FALSE;
+        return "Windows is not restarted: the system has no Tool Help functions to find the shell with";
     CHandle snapshot(pCreateSnapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.IsValid())
-        return FALSE;
+        return "Windows is not restarted: no list of the running processes could be taken";
 
     static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296,
                   "the 32-bit narrow process entry of every Windows version");
@@ -79,17 +81,40 @@ BOOL TerminateShellProcesses()
             TerminateProcessById(entry.th32ProcessID);
         entry.dwSize = sizeof entry;
     }
-    return TRUE;
+    return NULL;
+}
+
+void Note(RestartNoteFn pfnNote, const char* pszText)
+{
+    if (pfnNote)
+        pfnNote(pszText);
+}
+
+// The request is told before it is made: an accepted one may end this process before
+// ExitWindowsEx returns.
+BOOL RequestRestart(UINT dwFlags, RestartNoteFn pfnNote)
+{
+    Note(pfnNote, "Restarting Windows");
+    if (ExitWindowsEx(dwFlags, 0))
+        return TRUE;
+    DWORD dwError = GetLastError();
+    char szText[64] = "";
+    _snprintf(szText, sizeof szText - 1, "Windows refused the restart (error %lu)", dwError);
+    Note(pfnNote, szText);
+    return FALSE;
 }
 
 } // namespace
 
-BOOL RestartWindows(UINT dwFlags)
+BOOL RestartWindows(UINT dwFlags, RestartNoteFn pfnNote)
 {
     EnableShutdownPrivilege();
-    if (!(dwFlags & EWX_FORCE))
-        return ExitWindowsEx(dwFlags, 0);
-    if (!TerminateShellProcesses())
-        return FALSE;
-    return ExitWindowsEx(dwFlags, 0);
+    if (dwFlags & EWX_FORCE) {
+        const char* pszWhyNot = TerminateShellProcesses();
+        if (pszWhyNot) {
+            Note(pfnNote, pszWhyNot);
+            return FALSE;
+        }
+    }
+    return RequestRestart(dwFlags, pfnNote);
 }

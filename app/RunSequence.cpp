@@ -1,38 +1,21 @@
-// The installation sequence: the pages as a chain of modal dialogs, then the work.
+// The installation sequence (its pages in CInstallSequence) and the work it leads to, with
+// or without the pages.
 #include <windows.h>
 
+#include "../engine/IsWin9x.h"
+#include "../engine/Options.h"
+#include "../engine/SetupDirectory.h"
 #include "../res/resource.h"
-#include "../ui/AgreementDlg.h"
-#include "../ui/DirectoryDlg.h"
-#include "../ui/MessageDlg.h"
-#include "../ui/OptionsDlg.h"
 #include "../ui/ProgressDlg.h"
-#include "CommandLine.h"
+#include "../ui/SetupMessages.h"
 #include "InstallLog.h"
-#include "IsWin9x.h"
-#include "Options.h"
+#include "InstallSequence.h"
 #include "RunProgram.h"
-#include "SetupDirectory.h"
-#include "SetupMessages.h"
 #include "SetupWnd.h"
 
 namespace {
 
-const char DEFAULT_INSTALL_DIR[] = "C:\\Pelorin";
 const char REDIST_INSTALLER[] = "axdist.exe";
-
-enum SequenceState {
-    STATE_WELCOME,
-    STATE_AGREEMENT,
-    STATE_OPTIONS,
-    STATE_DIRECTORY_ENTRY,
-    STATE_DIRECTORY,
-    STATE_CONFIRM,
-    STATE_WORK,
-    STATE_ERROR,
-    STATE_CLOSE,
-    STATE_DONE,
-};
 
 // String 3, the one message of a directory that cannot be prepared, whatever the cause.
 // It lives as long as the process, like the engine's messages.
@@ -43,127 +26,14 @@ const char* LoadDirectoryError()
     return s_strText;
 }
 
-// Anything but IDCANCEL, a failed display included, counts as the forward button.
-bool WentBack(INT_PTR nResult)
-{
-    return nResult == IDCANCEL;
-}
-
 } // namespace
 
 void CSetupWnd::RunSequence(UINT_PTR nIDEvent)
 {
     KillTimer(nIDEvent);
-
-    CMessageDlg messageDlg(this);
-    CAgreementDlg agreementDlg(this);
-    COptionsDlg optionsDlg(this);
-    CDirectoryDlg directoryDlg(this);
-    // The options given on the command line are where the page starts.
-    const UINT nStartOptions = m_switches.bOptionsGiven ? m_switches.nOptions : OPTION_APPLICATION;
-    optionsDlg.m_nOptions = nStartOptions;
-    optionsDlg.m_bKeepGivenOptions = m_switches.bOptionsGiven;
-    const char* pszStartDir = m_switches.bDirGiven ? m_switches.szDir : DEFAULT_INSTALL_DIR;
-
-    messageDlg.m_strTitle.LoadString(IDS_TITLE_WELCOME);
-    messageDlg.m_strText.LoadString(IDS_WELCOME_TEXT);
-    messageDlg.m_bTwoButtons = TRUE;
-    messageDlg.m_bNextBack = FALSE;
-
-    BOOL bWithDirectory = FALSE;
-    BOOL bWorkStarted = FALSE;
-    SequenceState state = STATE_WELCOME;
-    while (state != STATE_CLOSE && state != STATE_DONE) {
-        switch (state) {
-        case STATE_WELCOME:
-            if (g_bAutorun)
-                state = STATE_AGREEMENT;
-            else
-                state = WentBack(messageDlg.DoModal()) ? STATE_CLOSE : STATE_AGREEMENT;
-            break;
-
-        case STATE_AGREEMENT:
-            agreementDlg.m_strText.LoadString(IDS_AGREEMENT_TEXT);
-            if (g_bAutorun)
-                state = STATE_OPTIONS;
-            else
-                state = WentBack(agreementDlg.DoModal()) ? STATE_CLOSE : STATE_OPTIONS;
-            break;
-
-        case STATE_OPTIONS:
-            if (g_bAutorun) {
-                m_nOptions = static_cast<int>(nStartOptions);
-                optionsDlg.m_nOptions = nStartOptions;
-                state = STATE_DIRECTORY_ENTRY;
-            } else if (WentBack(optionsDlg.DoModal())) {
-                state = STATE_AGREEMENT;
-            } else {
-                m_nOptions = static_cast<int>(optionsDlg.m_nOptions);
-                state = STATE_DIRECTORY_ENTRY;
-            }
-            break;
-
-        case STATE_DIRECTORY_ENTRY:
-            if ((m_nOptions & OPTION_NEEDS_DIRECTORY) == 0) {
-                bWithDirectory = FALSE;
-                state = STATE_WORK;
-            } else {
-                directoryDlg.m_strPath = pszStartDir;
-                state = STATE_DIRECTORY;
-            }
-            break;
-
-        case STATE_DIRECTORY:
-            state = WentBack(directoryDlg.DoModal()) ? STATE_OPTIONS : STATE_CONFIRM;
-            break;
-
-        case STATE_CONFIRM: {
-            CString strFormat;
-            strFormat.LoadString(DirectoryExists(directoryDlg.m_strPath) ? IDS_CONFIRM_EXISTING_DIR
-                                                                         : IDS_CONFIRM_NEW_DIR);
-            messageDlg.m_strText.Format(strFormat, directoryDlg.m_strPath.GetString());
-            messageDlg.m_strTitle.LoadString(IDS_TITLE_ATTENTION);
-            messageDlg.m_bTwoButtons = TRUE;
-            messageDlg.m_bNextBack = TRUE;
-            if (WentBack(messageDlg.DoModal())) {
-                state = STATE_DIRECTORY;
-            } else {
-                bWithDirectory = TRUE;
-                state = STATE_WORK;
-            }
-            break;
-        }
-
-        case STATE_WORK: {
-            bWorkStarted = TRUE;
-            const char* pszError = DoInstallationWork(bWithDirectory, directoryDlg.m_strPath);
-            if (pszError) {
-                messageDlg.m_strText = pszError;
-                state = STATE_ERROR;
-            } else {
-                state = STATE_DONE;
-            }
-            break;
-        }
-
-        case STATE_ERROR:
-            DestroyProgressDialog();
-            messageDlg.m_strTitle.LoadString(IDS_TITLE_ERROR);
-            messageDlg.m_bTwoButtons = FALSE;
-            messageDlg.m_bNextBack = FALSE;
-            if (!g_bAutorun)
-                messageDlg.DoModal();
-            state = STATE_CLOSE;
-            break;
-
-        case STATE_CLOSE:
-        case STATE_DONE:
-            break;
-        }
-    }
-
-    if (state == STATE_CLOSE) {
-        if (!bWorkStarted)
+    CInstallSequence sequence(this);
+    if (sequence.Run() == STATE_CLOSE) {
+        if (!sequence.WorkStarted())
             LogStep("Ended by the user before any work");
         DestroyWindow();
     }
@@ -180,14 +50,8 @@ const char* CSetupWnd::WorkFailed(const char* pszMessage)
 const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPath)
 {
     if (bWithDirectory) {
-        if (!m_switches.bSilent) {
-            m_pProgressDlg = new CProgressDlg(this);
-            // A progress dialog without its window would never post the hand-over, and the
-            // disabled backdrop would stay up with no way out: the work then goes on as
-            // when no progress dialog is needed.
-            if (!m_pProgressDlg->Create(IDD_PROGRESS, this))
-                DestroyProgressDialog();
-        }
+        if (!m_switches.bSilent)
+            OpenProgressDialog();
         if (PrepareInstallDir(pszPath, m_nOptions) != 0)
             return WorkFailed(LoadDirectoryError());
         LogStepFormat("Prepared the installation directory %s", pszPath);
@@ -201,16 +65,10 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
         LogStep("Unpacked the application's files");
     }
 
-    // The redistributable installer is the one the extraction has just written into the
-    // installation directory. Without a directory the current directory is where the
-    // setup was started, and a file of that name there is not ours to run or delete.
-    if (bWithDirectory) {
-        if (IsWin9x())
-            LogStep(RunProgramAndWait(REDIST_INSTALLER) ? "Ran the redistributable installer axdist.exe"
-                                                        : "The redistributable installer axdist.exe did not start");
-        if (DeleteFileA(REDIST_INSTALLER))
-            LogStep("Deleted axdist.exe");
-    }
+    // Without a directory the current directory is where the setup was started, and a
+    // file of the redistributable's name there is not ours to run or delete.
+    if (bWithDirectory)
+        RunRedistributable();
 
     if (m_nOptions & OPTION_MANUALS) {
         pszError = CopyManuals();
@@ -239,6 +97,27 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
     if (!m_pProgressDlg && !m_switches.bSilent)
         PostMessage(WM_SETUP_FINISHED);
     return NULL;
+}
+
+void CSetupWnd::OpenProgressDialog()
+{
+    m_pProgressDlg = new CProgressDlg(this);
+    // A progress dialog without its window would never post the hand-over, and the
+    // disabled backdrop would stay up with no way out: the work then goes on as when no
+    // progress dialog is needed.
+    if (!m_pProgressDlg->Create(IDD_PROGRESS, this))
+        DestroyProgressDialog();
+}
+
+// The redistributable installer is the one the extraction has just written into the
+// installation directory, the current directory: run on Windows 95/98, and never left.
+void CSetupWnd::RunRedistributable()
+{
+    if (IsWin9x())
+        LogStep(RunProgramAndWait(REDIST_INSTALLER) ? "Ran the redistributable installer axdist.exe"
+                                                    : "The redistributable installer axdist.exe did not start");
+    if (DeleteFileA(REDIST_INSTALLER))
+        LogStep("Deleted axdist.exe");
 }
 
 int CSetupWnd::RunSilentInstallation()

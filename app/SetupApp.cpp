@@ -1,13 +1,11 @@
 #include "SetupApp.h"
 
+#include "../engine/Options.h"
+#include "../engine/SetupDirectory.h"
 #include "../res/resource.h"
-#include "CommandLine.h"
 #include "InstallLog.h"
 #include "OnlyCopy.h"
-#include "Options.h"
 #include "RestartWindows.h"
-#include "SetupDirectory.h"
-#include "SetupMessages.h"
 #include "SetupWnd.h"
 
 // The one application object.
@@ -26,7 +24,6 @@ BOOL CSetupApp::InitInstance()
 
     m_pSetupWnd = new CSetupWnd;
     m_pMainWnd = m_pSetupWnd;
-    g_bAutorun = CommandLineContains("-autorun");
     if (!AcceptSwitches())
         return FALSE;
     if (!ClaimOnlyCopy()) {
@@ -54,8 +51,7 @@ BOOL CSetupApp::InitInstance()
 
 int CSetupApp::ExitInstance()
 {
-    // The switches are read before anything else happens, as the setup found them.
-    BOOL bRestart = CommandLineContains("-restart");
+    const bool bRestart = m_pSetupWnd && m_pSetupWnd->m_switches.bRestart;
     if (m_pSetupWnd) {
         m_pSetupWnd->DestroyWindow();
         delete m_pSetupWnd;
@@ -67,8 +63,7 @@ int CSetupApp::ExitInstance()
     // A second copy leaves the restart to the first one.
     if ((bRestart || g_bAutorun) && !m_bNotUnderstood && !IsSecondCopy()) {
         ReleaseOnlyCopy();
-        LogStep("Restarting Windows");
-        RestartWindows(EWX_REBOOT | EWX_FORCE);
+        RestartWindows(EWX_REBOOT | EWX_FORCE, LogStep);
     }
     return nExitCode;
 }
@@ -78,6 +73,7 @@ BOOL CSetupApp::AcceptSwitches()
     InstallSwitches& switches = m_pSetupWnd->m_switches;
     const char* pszCommandLine = GetCommandLineA();
     bool bUnderstood = ParseInstallSwitches(pszCommandLine, &switches);
+    g_bAutorun = switches.bAutorun;
     if (switches.szLog[0]) {
         if (!StartInstallLog(switches.szLog)) {
             CString strReason;

@@ -2,11 +2,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "../engine/Options.h"
 #include "../res/resource.h"
 #include "../ui/MessageDlg.h"
-#include "CommandLine.h"
 #include "InstallLog.h"
-#include "Options.h"
 #include "RunProgram.h"
 #include "SetupWnd.h"
 
@@ -40,10 +39,7 @@ void CSetupWnd::OnSetupFinished()
     DestroyProgressDialog();
 
     CMessageDlg messageDlg(this);
-    messageDlg.m_strTitle.LoadString(IDS_TITLE_COMPLETE);
-    messageDlg.m_strText.LoadString(IDS_SUPPORT_TEXT);
-    messageDlg.m_bTwoButtons = FALSE;
-    messageDlg.m_bNextBack = FALSE;
+    messageDlg.Prepare(IDS_TITLE_COMPLETE, IDS_SUPPORT_TEXT, MESSAGE_OK);
 
     if ((m_nOptions & OPTION_NEEDS_DIRECTORY) && !g_bAutorun)
         messageDlg.DoModal();

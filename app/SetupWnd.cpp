@@ -4,7 +4,9 @@
 
 #include "../ui/Backdrop.h"
 #include "../ui/ProgressDlg.h"
-#include "SetupMessages.h"
+#include "../ui/SetupMessages.h"
+
+BOOL g_bAutorun = FALSE;
 
 CSetupWnd::CSetupWnd()
     : m_hIcon(NULL), m_pArchivePos(NULL), m_pArchiveEnd(NULL), m_szDocsDir(), m_szMacrosDir(), m_szExamplesDir(), m_nOptions(0)

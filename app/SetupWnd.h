@@ -7,6 +7,12 @@
 
 class CProgressDlg;
 
+// TRUE when the command line contains "-autorun"; set once at start-up.
+extern BOOL g_bAutorun;
+
+// The setup window's one-shot timer that starts the installation sequence.
+const UINT_PTR TIMER_START = 1;
+
 class CSetupWnd : public CWnd {
 public:
     CSetupWnd();
@@ -43,7 +49,10 @@ public:
     // the failing step's message.
     const char* DoInstallationWork(BOOL bWithDirectory, const char* pszPath);
     const char* WorkFailed(const char* pszMessage);
+    void OpenProgressDialog();
     void DestroyProgressDialog();
+    // Runs "axdist.exe" of the installation directory on Windows 95/98, then deletes it.
+    void RunRedistributable();
 
     // Installation engine.
     int PrepareInstallDir(const char* pszPath, int nOptions);

@@ -1,14 +1,12 @@
-set(APP_PORTABLE_SOURCES app/SetupDirectory.cpp app/InstallSwitches.cpp app/InstallLog.cpp)
+set(APP_PORTABLE_SOURCES app/InstallSwitches.cpp app/InstallLog.cpp)
 # The application object and the entry point go into Setup.exe only (APP_MAIN_SOURCES).
 set(APP_WIN32_SOURCES
     app/SetupWnd.cpp
-    app/IsWin9x.cpp
     app/RestartWindows.cpp
     app/RunSequence.cpp
+    app/InstallSequence.cpp
     app/SetupFinished.cpp
-    app/SetupDirectoryResolve.cpp
     app/RunProgram.cpp
-    app/CommandLine.cpp
     app/InstallLogStep.cpp
     app/OnlyCopy.cpp)
 set(APP_MAIN_SOURCES app/SetupApp.cpp framework/WinMain.cpp)

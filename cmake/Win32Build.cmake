@@ -38,6 +38,17 @@ endfunction()
 find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
 set(SETUP_SYSTEM_LIBS comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32 kernel32)
 
+# Tests run in a throwaway Wine prefix of this build tree, never in the user's own.
+set(SETUP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# A 64-bit build of the tests (for machines that cannot run 32-bit code) gets a 64-bit prefix.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(SETUP_WINEARCH win64)
+else()
+    set(SETUP_WINEARCH win32)
+endif()
+set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} SETUP_WINEARCH=${SETUP_WINEARCH} WINEDEBUG=-all
+    "WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
+
 # The programs built once: the Setup.exe stub (no payload) and the uninstaller stub (an
 # empty installation list), in stub/. The payload tool writes a payload into a copy of the
 # Setup.exe stub, and a list into a copy of the uninstaller, by rewriting their resource
@@ -79,7 +90,7 @@ setup_product_target(framework)
 # the tests link the same code.
 add_library(setup_core STATIC
     ${APP_PORTABLE_SOURCES} ${APP_WIN32_SOURCES}
-    ${ENGINE_PORTABLE_SOURCES} ${ENGINE_WIN32_SOURCES}
+    ${ENGINE_PORTABLE_SOURCES} ${ENGINE_SETUP_PORTABLE_SOURCES} ${ENGINE_WIN32_SOURCES}
     ${UI_PORTABLE_SOURCES} ${UI_WIN32_SOURCES})
 target_link_libraries(setup_core PUBLIC framework ${ZLIB_STATIC} ${SETUP_SYSTEM_LIBS})
 setup_product_target(setup_core)
@@ -173,17 +184,6 @@ endif()
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-
-# Tests run in a throwaway Wine prefix of this build tree, never in the user's own.
-set(SETUP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-# A 64-bit build of the tests (for machines that cannot run 32-bit code) gets a 64-bit prefix.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(SETUP_WINEARCH win64)
-else()
-    set(SETUP_WINEARCH win32)
-endif()
-set(SETUP_TEST_ENV WINEPREFIX=${SETUP_WINEPREFIX} SETUP_WINEARCH=${SETUP_WINEARCH} WINEDEBUG=-all
-    "WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
 
 # The payload tool's Windows build, run as a vendor runs it, in the tests' prefix.
 if(SETUP_PAYLOAD_TOOL AND EXISTS "${SETUP_PAYLOAD_TOOL}")

@@ -6,11 +6,11 @@
 
 #include <zlib.h>
 
-#include "../app/IsWin9x.h"
 #include "../app/SetupWnd.h"
 #include "Engine.h"
 #include "ExtractRules.h"
 #include "FileStream.h"
+#include "IsWin9x.h"
 #include "PayloadFormat.h"
 #include "PayloadReader.h"
 
@@ -58,13 +58,68 @@ private:
     DWORD m_nCapacity;
 };
 
-// The system directory with a trailing backslash; empty when it cannot be had or leaves
-// no room for the backslash.
-void FetchSystemDirectory(char (&szDir)[PATH_BUFFER_SIZE])
+// The folders the destination codes send entries to.
+class CDestinations {
+public:
+    CDestinations(const char* pszMacrosDir, const char* pszExamplesDir)
+        : m_pszMacrosDir(pszMacrosDir), m_pszExamplesDir(pszExamplesDir)
+    {
+        FetchSystemDirectory();
+    }
+
+    // The folder, with its trailing backslash, or "" for the installation directory (the
+    // current directory); NULL for the system directory when it could not be had.
+    const char* FolderFor(DWORD dwDestination) const
+    {
+        switch (dwDestination) {
+        case DEST_SYSTEM:
+            return m_szSystemDir[0] ? m_szSystemDir : NULL;
+        case DEST_MACROS:
+            return m_pszMacrosDir;
+        case DEST_EXAMPLES:
+            return m_pszExamplesDir;
+        default:
+            return "";
+        }
+    }
+
+private:
+    // Empty when the system directory cannot be had or leaves no room for the backslash.
+    void FetchSystemDirectory()
+    {
+        UINT nLength = GetSystemDirectoryA(m_szSystemDir, sizeof m_szSystemDir);
+        if (nLength == 0 || nLength >= sizeof m_szSystemDir || !AppendBackslash(m_szSystemDir))
+            m_szSystemDir[0] = '\0';
+    }
+
+    char m_szSystemDir[PATH_BUFFER_SIZE];
+    const char* m_pszMacrosDir;
+    const char* m_pszExamplesDir;
+};
+
+// The destination path of an entry; NULL, or the message when there is no path to be had.
+const char* BuildDestinationPath(const CDestinations& destinations, const PayloadEntryHeader& header,
+                                 char (&szPath)[PATH_BUFFER_SIZE])
 {
-    UINT nLength = GetSystemDirectoryA(szDir, sizeof szDir);
-    if (nLength == 0 || nLength >= sizeof szDir || !AppendBackslash(szDir))
-        szDir[0] = '\0';
+    const char* pszDir = destinations.FolderFor(header.dwDestination);
+    if (!pszDir)
+        return FormatErrorText(CREATE_ERROR_FORMAT, header.szName);
+    // A path the program cannot hold cannot be created either.
+    if (!JoinPath(szPath, pszDir, header.szName))
+        return FormatErrorText(CREATE_ERROR_FORMAT, pszDir, header.szName);
+    return NULL;
+}
+
+// Inflates the entry into the block, its own size the output limit: a stream that
+// inflates to more is broken. NULL, with the bytes produced in *pnOutput, or the message.
+const char* InflateEntry(const PayloadEntry& entry, CInflateBlock& block, uLongf* pnOutput)
+{
+    if (!block.Reserve(entry.header.dwSize))
+        return MEMORY_ERROR;
+    *pnOutput = entry.header.dwSize;
+    if (uncompress(block.Data(), pnOutput, entry.pStream, entry.header.dwPackedSize) != Z_OK)
+        return DECOMPRESSION_ERROR;
+    return NULL;
 }
 
 // Clears the way for a file whose creation found something at the path: a read-only file
@@ -107,6 +162,57 @@ void MakeReadOnly(const char* pszPath)
         SetFileAttributesA(pszPath, dwAttributes | FILE_ATTRIBUTE_READONLY);
 }
 
+enum FileWriteResult {
+    FILE_WRITTEN,
+    FILE_NOT_CREATED,
+    FILE_NOT_WRITTEN,
+};
+
+// Writes nSize bytes as the whole of a new file at pszPath, replacing whatever stood there.
+// It knows nothing of where the bytes come from and touches nothing shared.
+FileWriteResult WriteWholeFile(const char* pszPath, const void* pData, size_t nSize)
+{
+    // Nothing at the destination is the usual case: the file is created at once.
+    // Otherwise whatever stands there goes first, read-only or not.
+    CFileStream file(CreateNewFileStream(pszPath));
+    if (!file.IsOpen()) {
+        MakeRoom(pszPath);
+        file.Open(pszPath, "wb");
+    }
+    if (!file.IsOpen())
+        return FILE_NOT_CREATED;
+    // The file goes out in one piece: unbuffered, the one write reaches the system as
+    // one write, without a stream buffer to fill and flush at the close.
+    std::setvbuf(file.Get(), NULL, _IONBF, 0);
+    if (std::fwrite(pData, 1, nSize, file.Get()) != nSize || !file.Close())
+        return FILE_NOT_WRITTEN;
+    return FILE_WRITTEN;
+}
+
+// The message of a write that failed; NULL for one that did not.
+const char* WriteErrorText(FileWriteResult result, const char* pszPath)
+{
+    switch (result) {
+    case FILE_NOT_CREATED:
+        return FormatErrorText(CREATE_ERROR_FORMAT, pszPath);
+    case FILE_NOT_WRITTEN:
+        return FormatErrorText(WRITE_ERROR_FORMAT, pszPath);
+    case FILE_WRITTEN:
+        break;
+    }
+    return NULL;
+}
+
+// The common-control libraries stay on Windows 95/98 only; pattern and script files are
+// installed read-only.
+void ApplyNameRules(const char* pszName, const char* pszPath)
+{
+    if (IsCommonControlLibrary(pszName) && !IsWin9x())
+        DeleteFileA(pszPath);
+    if (IsReadOnlyKind(pszName))
+        MakeReadOnly(pszPath);
+}
+
 } // namespace
 
 const char* CSetupWnd::ExtractPayload()
@@ -126,76 +232,36 @@ const char* CSetupWnd::ExtractArchive()
     if (!PayloadChainIsWhole(pArchive, nArchiveSize))
         return DECOMPRESSION_ERROR;
 
-    char szSystemDir[PATH_BUFFER_SIZE];
-    FetchSystemDirectory(szSystemDir);
-
+    const CDestinations destinations(m_szMacrosDir, m_szExamplesDir);
     CInflateBlock block;
     PayloadReader reader(pArchive, nArchiveSize);
     PayloadEntry entry;
-    const PayloadEntryHeader& header = entry.header;
     char szPath[PATH_BUFFER_SIZE];
 
     for (;;) {
         PayloadReadStatus status = reader.Next(entry);
         if (status == PAYLOAD_READ_END) {
             // The cursor ends just past the end code, the only part of the end record read.
-            m_pArchivePos = pArchive + reader.Offset() + sizeof header.dwDestination;
+            m_pArchivePos = pArchive + reader.Offset() + sizeof entry.header.dwDestination;
             return NULL;
         }
         // The walk above has seen the whole chain; this is the reader keeping its word.
         if (status != PAYLOAD_READ_ENTRY)
             return DECOMPRESSION_ERROR;
 
-        if (!block.Reserve(header.dwSize))
-            return MEMORY_ERROR;
-        // The entry's own size is the output limit: a stream that inflates to more is broken.
-        uLongf nOutput = header.dwSize;
-        if (uncompress(block.Data(), &nOutput, entry.pStream, header.dwPackedSize) != Z_OK)
-            return DECOMPRESSION_ERROR;
+        uLongf nOutput = 0;
+        const char* pszError = InflateEntry(entry, block, &nOutput);
+        if (pszError)
+            return pszError;
         m_pArchivePos = pArchive + reader.Offset();
 
-        const char* pszDir;
-        switch (header.dwDestination) {
-        case DEST_SYSTEM:
-            if (!szSystemDir[0])
-                return FormatErrorText(CREATE_ERROR_FORMAT, header.szName);
-            pszDir = szSystemDir;
-            break;
-        case DEST_MACROS:
-            pszDir = m_szMacrosDir;
-            break;
-        case DEST_EXAMPLES:
-            pszDir = m_szExamplesDir;
-            break;
-        default:
-            // Relative to the current directory, the installation directory.
-            pszDir = "";
-            break;
-        }
-        // A path the program cannot hold cannot be created either.
-        if (!JoinPath(szPath, pszDir, header.szName))
-            return FormatErrorText(CREATE_ERROR_FORMAT, pszDir, header.szName);
-
-        // Nothing at the destination is the usual case: the file is created at once.
-        // Otherwise whatever stands there goes first, read-only or not.
-        CFileStream file(CreateNewFileStream(szPath));
-        if (!file.IsOpen()) {
-            MakeRoom(szPath);
-            file.Open(szPath, "wb");
-        }
-        if (!file.IsOpen())
-            return FormatErrorText(CREATE_ERROR_FORMAT, szPath);
-        // The file goes out in one piece: unbuffered, the one write reaches the system as
-        // one write, without a stream buffer to fill and flush at the close.
-        std::setvbuf(file.Get(), NULL, _IONBF, 0);
-        if (std::fwrite(block.Data(), 1, nOutput, file.Get()) != nOutput || !file.Close())
-            return FormatErrorText(WRITE_ERROR_FORMAT, szPath);
+        pszError = BuildDestinationPath(destinations, entry.header, szPath);
+        if (!pszError)
+            pszError = WriteErrorText(WriteWholeFile(szPath, block.Data(), nOutput), szPath);
+        if (pszError)
+            return pszError;
 
         SendProgressTick();
-
-        if (IsCommonControlLibrary(header.szName) && !IsWin9x())
-            DeleteFileA(szPath);
-        if (IsReadOnlyKind(header.szName))
-            MakeReadOnly(szPath);
+        ApplyNameRules(entry.header.szName, szPath);
     }
 }

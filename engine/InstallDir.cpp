@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "../app/Options.h"
+#include "Options.h"
 #include "../app/SetupWnd.h"
 #include "../framework/PathText.h"
 #include "Engine.h"

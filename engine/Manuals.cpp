@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../app/SetupDirectory.h"
 #include "../app/SetupWnd.h"
 #include "../framework/FileSearch.h"
 #include "../framework/PathText.h"
 #include "Engine.h"
 #include "FileStream.h"
+#include "SetupDirectory.h"
 
 namespace {
 

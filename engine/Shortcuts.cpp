@@ -1,6 +1,6 @@
 // Shortcuts: the Start-menu program group with its links, and the desktop link; the entry
 // in the system's list of installed programs between them (UninstallEntry.cpp).
-#include "../app/Options.h"
+#include "Options.h"
 #include "../app/SetupWnd.h"
 #include "../framework/ComRef.h"
 #include "../framework/PathText.h"

@@ -2,8 +2,8 @@
 // the values that list shows and that deployment tools detect the installation by.
 #include <cstring>
 
-#include "../app/Options.h"
-#include "../app/SetupDirectory.h"
+#include "Options.h"
+#include "SetupDirectory.h"
 #include "../app/SetupWnd.h"
 #include "../framework/FileSearch.h"
 #include "../framework/Handles.h"

@@ -57,24 +57,36 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
 BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult)
 {
-    if (message == WM_INITDIALOG) {
+    switch (message) {
+    case WM_INITDIALOG:
         CenterWindow();
         *pResult = OnInitDialog();
         return TRUE;
+    case WM_COMMAND:
+        return DispatchCommand(LOWORD(wParam), HIWORD(wParam), pResult);
+    case WM_TIMER:
+        OnTimer(wParam);
+        return FALSE;
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
     }
-    // Enter, Esc and the close box reach the dialog as clicks of IDOK and IDCANCEL.
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDOK) {
+    return FALSE;
+}
+
+// Enter, Esc and the close box reach the dialog as clicks of IDOK and IDCANCEL, which it
+// answers itself; every other command goes on to the system's dialog procedure.
+BOOL CDialog::DispatchCommand(UINT nID, UINT nCode, LRESULT* pResult)
+{
+    if (nCode == BN_CLICKED && (nID == IDOK || nID == IDCANCEL)) {
+        if (nID == IDOK)
             OnOK();
-            *pResult = 0;
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
+        else
             OnCancel();
-            *pResult = 0;
-            return TRUE;
-        }
+        *pResult = 0;
+        return TRUE;
     }
+    OnCommand(nID, nCode);
     return FALSE;
 }
 
@@ -92,6 +104,12 @@ void CDialog::OnCancel()
 {
     EndDialog(IDCANCEL);
 }
+
+void CDialog::OnCommand(UINT, UINT) {}
+
+void CDialog::OnTimer(UINT_PTR) {}
+
+void CDialog::OnDestroy() {}
 
 void CDialog::CenterWindow()
 {

@@ -26,6 +26,14 @@ protected:
     // Defaults end the dialog with IDOK or IDCANCEL. Enter, Esc and the close box arrive here.
     virtual void OnOK();
     virtual void OnCancel();
+    // The dialog's other messages that a page acts on. Each is still passed on to the
+    // system's dialog procedure afterwards; the defaults do nothing.
+    // A control's notification (nCode) other than the IDOK and IDCANCEL clicks.
+    virtual void OnCommand(UINT nID, UINT nCode);
+    // A timer message, whatever its id and whoever sent it.
+    virtual void OnTimer(UINT_PTR nIDEvent);
+    // The window is being destroyed, its controls still there.
+    virtual void OnDestroy();
 
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
@@ -34,5 +42,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL DispatchCommand(UINT nID, UINT nCode, LRESULT* pResult);
     HWND ParentHandle() const;
 };

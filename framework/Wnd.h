@@ -52,8 +52,10 @@ protected:
     //  - It decodes them in OnWndMsg, its message table, and calls a named handler there.
     //    A message it has answered returns TRUE with *pResult set; every other returns
     //    FALSE, also one it has acted on but whose default processing must still run (a
-    //    dialog's timer ticks, WM_DESTROY), and a class that derives from another one
-    //    hands what it does not take to the base class's OnWndMsg.
+    //    timer tick, WM_DESTROY), and a class that derives from another one hands what it
+    //    does not take to the base class's OnWndMsg.
+    //  - A dialog (CDialog) has its table already: it overrides the named handlers the
+    //    table calls (OnInitDialog, OnOK, OnCancel, OnCommand, OnTimer, OnDestroy).
     //  - WindowProc is overridden only for a message that must be seen before the message
     //    table whatever the table does with it (the setup window's WM_SETUP_FINISHED).
     //

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "Gdi.h"
+#include "../framework/Gdi.h"
 
 extern const char* const g_pszTitle1;
 extern const char* const g_pszTitle2;

@@ -14,15 +14,12 @@ CDirectoryDlg::CDirectoryDlg(CWnd* pParentWnd) : CDialog(IDD_DIRECTORY, pParentW
 
 CDirectoryDlg::~CDirectoryDlg() {}
 
-BOOL CDirectoryDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+void CDirectoryDlg::OnCommand(UINT nID, UINT nCode)
 {
-    if (message == WM_COMMAND) {
-        if (LOWORD(wParam) == IDC_DRIVE_COMBO && HIWORD(wParam) == CBN_SELCHANGE)
-            OnDriveChange();
-        else if (LOWORD(wParam) == IDC_DIR_LIST && HIWORD(wParam) == LBN_DBLCLK)
-            OnDirectoryDoubleClick();
-    }
-    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+    if (nID == IDC_DRIVE_COMBO && nCode == CBN_SELCHANGE)
+        OnDriveChange();
+    else if (nID == IDC_DIR_LIST && nCode == LBN_DBLCLK)
+        OnDirectoryDoubleClick();
 }
 
 BOOL CDirectoryDlg::OnInitDialog()

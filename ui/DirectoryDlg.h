@@ -16,9 +16,9 @@ public:
     CString m_strPath;
 
 protected:
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCommand(UINT nID, UINT nCode) override;
 
 private:
     // Refills the directory list, the drive list and the edit field from a search

@@ -9,6 +9,21 @@ CMessageDlg::CMessageDlg(CWnd* pParentWnd)
 
 CMessageDlg::~CMessageDlg() {}
 
+void CMessageDlg::Prepare(UINT nIDTitle, const char* pszText, MessageButtons buttons)
+{
+    m_strTitle.LoadString(nIDTitle);
+    m_strText = pszText;
+    m_bTwoButtons = buttons != MESSAGE_OK;
+    m_bNextBack = buttons == MESSAGE_NEXT_BACK;
+}
+
+void CMessageDlg::Prepare(UINT nIDTitle, UINT nIDText, MessageButtons buttons)
+{
+    CString strText;
+    strText.LoadString(nIDText);
+    Prepare(nIDTitle, strText, buttons);
+}
+
 BOOL CMessageDlg::OnInitDialog()
 {
     SetWindowText(m_strTitle);

@@ -4,10 +4,22 @@
 
 #include "../framework/Dialog.h"
 
+// The buttons a message shows.
+enum MessageButtons {
+    MESSAGE_OK,         // "OK" alone
+    MESSAGE_OK_CANCEL,  // "OK" and "Cancel"
+    MESSAGE_NEXT_BACK,  // "Next >>>" and "<<< Back"
+};
+
 class CMessageDlg : public CDialog {
 public:
     explicit CMessageDlg(CWnd* pParentWnd);
     ~CMessageDlg() override;
+
+    // Sets the four values below for the next display: the title from the string table,
+    // the text as given or from the string table, and the buttons.
+    void Prepare(UINT nIDTitle, const char* pszText, MessageButtons buttons);
+    void Prepare(UINT nIDTitle, UINT nIDText, MessageButtons buttons);
 
     // Read afresh by every run of DoModal.
     CString m_strText;

@@ -1,7 +1,7 @@
 #include "OptionsDlg.h"
 
-#include "../app/Options.h"
-#include "../app/SetupDirectory.h"
+#include "../engine/Options.h"
+#include "../engine/SetupDirectory.h"
 #include "../framework/WinApp.h"
 #include "../res/resource.h"
 

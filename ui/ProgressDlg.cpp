@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "../app/SetupMessages.h"
 #include "../app/SetupWnd.h"
 #include "../framework/WinApp.h"
 #include "../res/resource.h"
+#include "SetupMessages.h"
 
 const SlideEntry g_aSlides[PROGRESS_SLIDE_COUNT] = {
     {IDB_SLIDE1, IDS_SLIDE1},
@@ -93,16 +93,6 @@ void CProgressDlg::OnOK() {}
 
 void CProgressDlg::OnCancel() {}
 
-BOOL CProgressDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-    // Every WM_TIMER is a tick, the engine's (wParam TIMER_PROGRESS) as well as the timer's.
-    if (message == WM_TIMER)
-        OnTick();
-    else if (message == WM_DESTROY)
-        OnDestroy();
-    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
-}
-
 BOOL CProgressDlg::IsInstallDone(HWND hParent) const
 {
     CSetupWnd* pSetupWnd = static_cast<CSetupWnd*>(CWnd::FromHandlePermanent(hParent));
@@ -110,7 +100,7 @@ BOOL CProgressDlg::IsInstallDone(HWND hParent) const
 }
 
 // Runs once per file extracted, so it does only what the user can see change.
-void CProgressDlg::OnTick()
+void CProgressDlg::OnTimer(UINT_PTR)
 {
     m_dwNowTick = g_pfnGetTickCount();
     HWND hParent = ::GetParent(m_hWnd);

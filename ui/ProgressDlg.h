@@ -48,17 +48,17 @@ public:
     int m_nSlide;
 
 protected:
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnInitDialog() override;
     // Enter and Esc change nothing: the dialog is closed by its owner only.
     void OnOK() override;
     void OnCancel() override;
+    // Every timer message is a tick, the engine's (TIMER_PROGRESS) as well as the timer's.
+    void OnTimer(UINT_PTR nIDEvent) override;
+    void OnDestroy() override;
 
 private:
-    void OnTick();
     void ShowSlide(int nSlide);
     void ReplacePicture(HBITMAP hBitmap);
-    void OnDestroy();
     BOOL IsInstallDone(HWND hParent) const;
 
     // Loaded for the lifetime of the window, so that the picture never shows a deleted

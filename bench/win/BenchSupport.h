@@ -7,12 +7,12 @@
 
 #include <cstdio>
 
-#include "app/IsWin9x.h"
-#include "app/Options.h"
-#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
+#include "engine/IsWin9x.h"
+#include "engine/Options.h"
 #include "res/resource.h"
 #include "ui/ProgressDlg.h"
+#include "ui/SetupMessages.h"
 
 namespace bench {
 

@@ -7,9 +7,9 @@
 
 #include "app/InstallLog.h"
 #include "app/InstallSwitches.h"
-#include "app/Options.h"
-#include "app/SetupDirectory.h"
 #include "engine/InstallDirText.h"
+#include "engine/Options.h"
+#include "engine/SetupDirectory.h"
 
 namespace {
 
@@ -55,6 +55,29 @@ TEST(InstallSwitches, TheProgramsOwnPathHoldsNoSwitch)
         EXPECT_STREQ(pszLine, WithoutValuedSwitches(pszLine));
     }
     EXPECT_TRUE(Parse("D:\\Pelorin\\Setup.exe\t-SILENT").bSilent);
+}
+
+TEST(InstallSwitches, AutorunAndRestartAreFoundAnywhereTheProgramsPathIncluded)
+{
+    const struct {
+        const char* pszLine;
+        bool bAutorun;
+        bool bRestart;
+    } CASES[] = {
+        {"\"D:\\Disk1\\Setup.exe\"", false, false},
+        {"\"D:\\Disk1\\Setup.exe\" -AutoRun", true, false},
+        {"D:\\Setup.exe -RESTARTING", false, true},
+        {"\"D:\\media-autorun\\Setup.exe\" -silent", true, false},
+        {"\"D:\\x-Restart\\Setup.exe\" -autorunx", true, true},
+        {"Setup.exe -auto run -re start", false, false},
+    };
+    for (const auto& c : CASES) {
+        InstallSwitches switches = Parse(c.pszLine);
+        EXPECT_EQ(c.bAutorun, switches.bAutorun) << c.pszLine;
+        EXPECT_EQ(c.bRestart, switches.bRestart) << c.pszLine;
+    }
+    // Inside a value as well, which is why such a value is refused.
+    EXPECT_TRUE(Parse("Setup.exe -dir=\"C:\\Tools\\-Restart\"").bRestart);
 }
 
 TEST(InstallSwitches, EverySwitchInAnyCaseAndOrder)

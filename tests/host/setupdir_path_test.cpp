@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/SetupDirectory.h"
+#include "engine/SetupDirectory.h"
 #include "framework/PathText.h"
 
 TEST(SetupDirectory, QuotedProgramPathLosesFileNameAndQuote)

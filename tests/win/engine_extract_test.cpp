@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/IsWin9x.h"
-#include "app/Options.h"
-#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
+#include "engine/IsWin9x.h"
+#include "engine/Options.h"
 #include "engine_support.h"
 #include "res/resource.h"
+#include "ui/SetupMessages.h"
 
 using namespace enginetest;
 

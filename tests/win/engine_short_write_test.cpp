@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Options.h"
-#include "app/SetupDirectory.h"
 #include "app/SetupWnd.h"
+#include "engine/Options.h"
+#include "engine/SetupDirectory.h"
 #include "engine_support.h"
 
 using namespace enginetest;

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "app/SetupMessages.h"
 #include "ui/ProgressDlg.h"
+#include "ui/SetupMessages.h"
 
 namespace enginetest {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Options.h"
-#include "app/SetupDirectory.h"
+#include "engine/Options.h"
+#include "engine/SetupDirectory.h"
 #include "modal_support.h"
 #include "res/resource.h"
 #include "ui/OptionsDlg.h"

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "app/IsWin9x.h"
-#include "app/Options.h"
-#include "app/SetupMessages.h"
 #include "app/SetupWnd.h"
+#include "engine/IsWin9x.h"
+#include "engine/Options.h"
 #include "res/resource.h"
 #include "ui/ProgressDlg.h"
+#include "ui/SetupMessages.h"
 #include "uidriver/UiDriver.h"
 
 namespace {

@@ -48,6 +48,15 @@ expect_not() {
     fi
 }
 
+expect_logged() {  # expect_logged DESCRIPTION setup-log-path grep-pattern: a line of the setup program's log
+    if tr -d '\r' <"$2" 2>/dev/null | grep -qxE "[0-9-]{10} [0-9:]{8} $3"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $1 (no line matching '$3' in $2)"
+    fi
+}
+
 expect_file() {  # expect_file DESCRIPTION path
     if [[ -f $2 ]]; then
         passed=$((passed + 1))
@@ -86,6 +95,18 @@ expect_not "a silent installation shows no first page" "first page [^n].*"
 expect "the shell is terminated" "shell exit 1"
 expect_not "the restart ends the driver" "driver survived"
 expect_file "the silent installation wrote the application" "$prefix/drive_c/RestartSilent/Varnix.exe"
+
+# Windows refuses the restart (this Wine cannot start its shutdown program): the setup
+# program's log says so after the request, and the setup program ends as it would.
+setup_log="$prefix/drive_c/restart-refused-setup.log"
+rm -f "$setup_log"
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;wineboot.exe=d" \
+    run restart-refused silent "$setup" '-silent -restart -options=reader -log=C:\restart-refused-setup.log'
+expect "the setup program ends with exit code 0" "setup exit 0"
+expect "the shell is terminated before the request" "shell exit 1"
+expect "no restart" "driver survived"
+expect_logged "the request is logged" "$setup_log" "Restarting Windows"
+expect_logged "the refusal is logged" "$setup_log" "Windows refused the restart \(error [0-9]+\)"
 
 # A switch that cannot be understood does nothing at all: exit code 3, and no restart.
 run silent-refused silent "$setup" '-silent -restart -options=everything'

@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/IsWin9x.h"
-#include "app/Options.h"
-#include "app/SetupMessages.h"
-#include "app/SetupDirectory.h"
 #include "app/SetupWnd.h"
+#include "engine/IsWin9x.h"
+#include "engine/Options.h"
+#include "engine/SetupDirectory.h"
 #include "framework/WinApp.h"
+#include "ui/SetupMessages.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 // setup process has: its own command line and an application named after its file.
 // Copied onto a medium folder as Setup.exe, it shows the page once, as the setup does,
 // and ends with the exit code result x 256 + option bits.
-#include "app/IsWin9x.h"
-#include "app/Options.h"
-#include "app/SetupMessages.h"
-#include "app/SetupDirectory.h"
 #include "app/SetupWnd.h"
+#include "engine/IsWin9x.h"
+#include "engine/Options.h"
+#include "engine/SetupDirectory.h"
 #include "framework/WinApp.h"
 #include "ui/OptionsDlg.h"
+#include "ui/SetupMessages.h"
 
 class COptionsPageApp : public CWinApp {
 public:
