@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
+#include "engine/InflatePipeline.h"
 #include "engine/IsWin9x.h"
 #include "engine/Options.h"
 #include "engine_support.h"
@@ -28,6 +31,56 @@ std::string SystemDir()
     return WithBackslash(std::string(sz, n));
 }
 
+// Either side of the inflating ahead made to wait for the other, through the pipeline's seam.
+enum AheadMode { WORKER_LAGS, WORKER_AHEAD };
+
+const char* ModeName(AheadMode mode)
+{
+    return mode == WORKER_LAGS ? "worker lags" : "worker ahead";
+}
+
+LONG g_nWriterWaitsSeen = 0;
+volatile bool g_bWorkerClaimed = false;
+LONG g_nInflatable = 0;
+
+// Puts the seam back at its defaults.
+void ResetSeam()
+{
+    std::memset(static_cast<void*>(&g_inflatePipelineSeam), 0, sizeof g_inflatePipelineSeam);
+    g_nWriterWaitsSeen = 0;
+    g_bWorkerClaimed = false;
+}
+
+// On the worker: each entry it claims waits until the writer waits for it (or has stopped),
+// so the writer inflates everything else itself, then waits.
+void HoldUntilTheWriterWaits(DWORD)
+{
+    g_bWorkerClaimed = true;
+    for (int i = 0; i < 10000 && g_inflatePipelineSeam.nWriterWaits <= g_nWriterWaitsSeen &&
+                    g_inflatePipelineSeam.nStops == 0;
+         ++i)
+        Sleep(1);
+    g_nWriterWaitsSeen = g_inflatePipelineSeam.nWriterWaits;
+}
+
+// The first tick goes on once the worker holds an entry back: the writer will wait for it.
+void WaitForTheWorkerToClaim(int nTicks)
+{
+    for (int i = 0; nTicks == 1 && i < 10000 && !g_bWorkerClaimed; ++i)
+        Sleep(1);
+}
+
+// The first tick goes on once the worker is as far ahead as it can get: every entry that
+// can be inflated is, or the worker waits for room.
+void WaitForTheWorkerToRunAhead(int nTicks)
+{
+    const InflatePipelineSeam& seam = g_inflatePipelineSeam;
+    for (int i = 0; nTicks == 1 && i < 10000 && seam.nWorkerWaits == 0 &&
+                    seam.nInflatedByWorker + seam.nInflatedByWriter < g_nInflatable;
+         ++i)
+        Sleep(1);
+}
+
 class ExtractTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -36,7 +89,11 @@ protected:
         ASSERT_EQ(0, m_wnd.PrepareInstallDir(m_strInstall.c_str(), OPTION_APPLICATION));
         m_wnd.m_pProgressDlg = m_ticks.Dialog();
     }
-    void TearDown() override { m_wnd.m_pProgressDlg = NULL; }
+    void TearDown() override
+    {
+        m_wnd.m_pProgressDlg = NULL;
+        ResetSeam();
+    }
 
     const char* Extract(const std::string& archive)
     {
@@ -46,6 +103,30 @@ protected:
         return m_wnd.ExtractArchive();
     }
     std::string Installed(const std::string& name) const { return m_strInstall + "\\" + name; }
+
+    // A fresh installation directory for one run of several in a test.
+    void UseInstallDir(const std::string& name)
+    {
+        m_strInstall = m_scratch / name;
+        ASSERT_EQ(0, m_wnd.PrepareInstallDir(m_strInstall.c_str(), OPTION_APPLICATION));
+    }
+
+    // The extraction inflating ahead, the worker lagging or ahead, with nBudget bytes held
+    // at most; nInflatable: the entries that can be inflated before a failure.
+    const char* ExtractAhead(const std::string& archive, AheadMode mode, DWORD nBudget, LONG nInflatable)
+    {
+        ResetSeam();
+        g_inflatePipelineSeam.bAlwaysAhead = true;
+        g_inflatePipelineSeam.nBudget = nBudget;
+        g_nInflatable = nInflatable;
+        if (mode == WORKER_LAGS)
+            g_inflatePipelineSeam.pfnWorkerClaimed = HoldUntilTheWriterWaits;
+        m_ticks.OnTick(mode == WORKER_LAGS ? WaitForTheWorkerToClaim : WaitForTheWorkerToRunAhead);
+        const char* pszResult = Extract(archive);
+        m_ticks.OnTick(NULL);
+        g_inflatePipelineSeam.pfnWorkerClaimed = NULL;
+        return pszResult;
+    }
 
     ScratchDir m_scratch{"x"};
     CSetupWnd m_wnd;
@@ -320,6 +401,81 @@ TEST_F(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
     e.sizeGiven = true;
     e.size = 0xFFFFFF00u;
     EXPECT_STREQ("Memory allocation error", Extract(Archive({e})));
+}
+
+// --- inflating ahead -------------------------------------------------------------
+
+TEST_F(ExtractTest, InflatingAheadWritesWhatOneAtATimeWrites)
+{
+    // Sizes of every kind, empty ones among them, one larger than the whole budget (it goes
+    // alone), and names met twice: the later entry's file must be the one that stays.
+    std::vector<Entry> entries;
+    std::map<std::string, std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        size_t size = i == 17 ? 150000 : i % 9 == 4 ? 0 : 1 + (i * 7919) % 30000;
+        int nName = i % 31;
+        entries.push_back(File(nName % 3 ? 0 : 16, "f" + std::to_string(nName) + ".bin", Noise(size, i + 1)));
+        expected[(nName % 3 ? "" : "5&10ChannelExamples\\") + entries.back().name] = entries.back().content;
+    }
+    for (AheadMode mode : {WORKER_LAGS, WORKER_AHEAD}) {
+        UseInstallDir(ModeName(mode));
+        int nTicksBefore = m_ticks.Ticks();
+        ASSERT_EQ(NULL, ExtractAhead(Archive(entries), mode, 65536, 40)) << ModeName(mode);
+        for (const auto& file : expected)
+            EXPECT_TRUE(file.second == ReadFileBytes(Installed(file.first))) << ModeName(mode) << ": " << file.first;
+        EXPECT_EQ(40, m_ticks.Ticks() - nTicksBefore) << ModeName(mode);
+        if (mode == WORKER_LAGS) {
+            EXPECT_GT(g_inflatePipelineSeam.nWriterWaits, 0) << "the writer never waited for the worker";
+            EXPECT_GT(g_inflatePipelineSeam.nInflatedByWriter, 0);
+        } else {
+            EXPECT_GT(g_inflatePipelineSeam.nWorkerWaits, 0) << "the worker never ran out of room";
+        }
+    }
+}
+
+TEST_F(ExtractTest, InflatingAheadStopsAtTheFailingEntryWithNothingWrittenAfterIt)
+{
+    struct Failure {
+        const char* pszKind;
+        LONG nInflatable;  // entries that can be inflated: the worker ahead has done them all
+    };
+    std::vector<Failure> failures = {{"damaged stream", 21}, {"folder in the way", 40}};
+    if (sizeof(void*) == 4)
+        failures.push_back({"no block for it", 20});
+    for (AheadMode mode : {WORKER_LAGS, WORKER_AHEAD}) {
+        for (const Failure& failure : failures) {
+            std::string what = std::string(ModeName(mode)) + ", " + failure.pszKind;
+            std::vector<Entry> entries;
+            for (int i = 0; i < 40; ++i)
+                entries.push_back(File(0, "n" + std::to_string(i) + ".bin", Noise(1 + (i * 4099) % 8000, i + 7)));
+            UseInstallDir(std::to_string(mode) + "-" + failure.pszKind);
+            const char* pszExpected = "Memory allocation error";
+            if (failure.nInflatable == 21) {
+                entries[20].stream = Compress(entries[20].content);
+                entries[20].stream[entries[20].stream.size() / 2] ^= 0x55;
+                pszExpected = "Decompression error";
+            } else if (failure.nInflatable == 40) {
+                ASSERT_TRUE(CreateDirectoryA(Installed("n20.bin").c_str(), NULL));
+                pszExpected = "Could not create file <n20.bin>";
+            } else {
+                entries[20].sizeGiven = true;
+                entries[20].size = 0xFFFFFF00u;
+            }
+            int nTicksBefore = m_ticks.Ticks();
+            const char* pszResult = ExtractAhead(Archive(entries), mode, 1 << 20, failure.nInflatable);
+            EXPECT_STREQ(pszExpected, pszResult) << what;
+            EXPECT_EQ(20, m_ticks.Ticks() - nTicksBefore) << what;
+            for (int i = 0; i < 20; ++i)
+                EXPECT_TRUE(entries[i].content == ReadFileBytes(Installed(entries[i].name))) << what << ": " << i;
+            for (int i = 21; i < 40; ++i)
+                EXPECT_FALSE(Exists(Installed(entries[i].name))) << what << ": written after the failure: " << i;
+            EXPECT_EQ(failure.nInflatable == 40, Exists(Installed("n20.bin"))) << what;
+            if (mode == WORKER_AHEAD) {
+                EXPECT_GE(g_inflatePipelineSeam.nInflatedByWorker + g_inflatePipelineSeam.nInflatedByWriter,
+                          failure.nInflatable) << what << ": the worker was not ahead";
+            }
+        }
+    }
 }
 
 // --- paths that do not fit -------------------------------------------------------
