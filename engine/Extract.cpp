@@ -106,7 +106,15 @@ const char* InflateErrorText(InflateOutcome outcome)
 // Inflating ahead pays where a second processor does the work.
 bool InflateAheadWanted()
 {
-    return g_inflatePipelineSeam.bAlwaysAhead || CWorkerThread::ProcessorCount() > 1;
+    switch (g_inflatePipelineSeam.ahead) {
+    case AHEAD_ALWAYS:
+        return true;
+    case AHEAD_NEVER:
+        return false;
+    case AHEAD_BY_PROCESSORS:
+        break;
+    }
+    return CWorkerThread::ProcessorCount() > 1;
 }
 
 DWORD InflateAheadBudget()

@@ -9,15 +9,20 @@ InflatePipelineSeam g_inflatePipelineSeam;
 
 namespace {
 
-// Bytes of all the archive's entries together: a payload smaller than the budget needs no
-// block larger than itself.
-uint64_t InflatedBytes(PayloadReader reader)
+// The block the archive wants at most: the budget, but no more than all its entries
+// together, nor than the slots can hold of its largest (a payload of small files needs no
+// block the size of the budget).
+uint32_t PreferredBlockSize(PayloadReader reader, uint32_t nBudget, uint32_t nSlots)
 {
-    uint64_t nTotal = 0;
+    uint64_t nTotal = 0, nLargest = 0;
     PayloadEntry entry;
-    while (reader.Next(entry) == PAYLOAD_READ_ENTRY)
+    while (reader.Next(entry) == PAYLOAD_READ_ENTRY) {
         nTotal += entry.header.dwSize;
-    return nTotal;
+        if (entry.header.dwSize > nLargest)
+            nLargest = entry.header.dwSize;
+    }
+    uint64_t nWanted = nTotal < nLargest * nSlots ? nTotal : nLargest * nSlots;
+    return static_cast<uint32_t>(nWanted < nBudget ? nWanted : nBudget);
 }
 
 void Inflate(InflatedEntry& result)
@@ -34,8 +39,7 @@ CInflatePipeline::CInflatePipeline(const BYTE* pArchive, size_t nArchiveSize, DW
       m_bClaimsOver(false), m_bStopping(false), m_bWriterWaits(false), m_bWorkerWaits(false), m_pBlock(NULL),
       m_nPreferredBlock(0)
 {
-    const uint64_t nTotal = InflatedBytes(m_reader);
-    m_nPreferredBlock = static_cast<uint32_t>(nTotal < nBudget ? nTotal : nBudget);
+    m_nPreferredBlock = PreferredBlockSize(m_reader, nBudget, SLOT_COUNT);
     ReadNextLocked();
 }
 

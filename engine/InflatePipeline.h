@@ -5,11 +5,12 @@
 // used as a ring: entries go in at the head and are given back, written, in the same order.
 //
 // What may be held inflated but not yet written is bounded by the block: its size is the
-// budget (or the whole payload when that is smaller), and an entry larger than that is
-// claimed only when nothing else is held, the block then growing to its size. So the block
-// is never larger than max(budget, largest entry): at most the budget above a one-block
-// extraction, which needs the largest entry. A block that cannot be had while entries are
-// held is waited for until they are written; only then does a failure count.
+// budget (less when the whole payload, or as many of its largest entry as there are
+// slots, is less), and an entry larger than that is claimed only when nothing else is
+// held, the block then growing to its size. So the block is never larger than
+// max(budget, largest entry): at most the budget above a one-block extraction, which needs
+// the largest entry. A block that cannot be had while entries are held is waited for until
+// they are written; only then does a failure count.
 //
 // The worker never touches a file, a message text or a window: everything that shows is
 // the writer's, in order. A failure to inflate is handed to the writer as the entry's
@@ -62,10 +63,14 @@ InflateOutcome InflateEntryInto(const PayloadEntry& entry, BYTE* pData, unsigned
 // stays at most this far ahead of the writer (besides an entry larger than this, alone).
 const DWORD INFLATE_AHEAD_BUDGET = 32u * 1024 * 1024;
 
-// A test seam: lets the engine's tests hold the worker back, shrink the budget and see
-// which waits happened. The program never sets it; at its defaults it changes nothing.
+// Whether to inflate ahead: as the processors say, or (tests and the benchmark) always or never.
+enum InflateAheadChoice { AHEAD_BY_PROCESSORS, AHEAD_ALWAYS, AHEAD_NEVER };
+
+// A seam for the engine's tests and the benchmark: lets them choose the way, hold the worker
+// back, shrink the budget and see which waits happened. The program never sets it; at its
+// defaults it changes nothing.
 struct InflatePipelineSeam {
-    bool bAlwaysAhead;                      // inflate ahead even on one processor
+    InflateAheadChoice ahead;
     DWORD nBudget;                          // the budget in place of INFLATE_AHEAD_BUDGET; 0: that
     void (*pfnWorkerClaimed)(DWORD nIndex); // on the worker, after claiming entry nIndex
     volatile LONG nWriterWaits;             // the writer waited for the next entry

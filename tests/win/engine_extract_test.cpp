@@ -116,7 +116,7 @@ protected:
     const char* ExtractAhead(const std::string& archive, AheadMode mode, DWORD nBudget, LONG nInflatable)
     {
         ResetSeam();
-        g_inflatePipelineSeam.bAlwaysAhead = true;
+        g_inflatePipelineSeam.ahead = AHEAD_ALWAYS;
         g_inflatePipelineSeam.nBudget = nBudget;
         g_nInflatable = nInflatable;
         if (mode == WORKER_LAGS)
