@@ -2,6 +2,7 @@
 // or without the pages.
 #include <windows.h>
 
+#include "../engine/Engine.h"
 #include "../engine/IsWin9x.h"
 #include "../engine/Options.h"
 #include "../engine/SetupDirectory.h"
@@ -52,6 +53,9 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
     if (bWithDirectory) {
         if (!m_switches.bSilent)
             OpenProgressDialog();
+        // Nothing is written from a payload that is not whole: not even the directory.
+        if ((m_nOptions & OPTION_APPLICATION) && !PayloadIsSound())
+            return WorkFailed(DECOMPRESSION_ERROR);
         if (PrepareInstallDir(pszPath, m_nOptions) != 0)
             return WorkFailed(LoadDirectoryError());
         LogStepFormat("Prepared the installation directory %s", pszPath);
@@ -97,6 +101,17 @@ const char* CSetupWnd::DoInstallationWork(BOOL bWithDirectory, const char* pszPa
     if (!m_pProgressDlg && !m_switches.bSilent)
         PostMessage(WM_SETUP_FINISHED);
     return NULL;
+}
+
+BOOL CSetupWnd::PayloadIsSound()
+{
+    struct Waiting {
+        static void Tick(void* pWnd) { static_cast<CSetupWnd*>(pWnd)->SendProgressTick(); }
+    };
+    if (m_payloadCheck.Result(Waiting::Tick, this) != PAYLOAD_CHECK_DAMAGED)
+        return TRUE;
+    LogStep("The payload does not match the checksum written with it: Setup.exe is damaged");
+    return FALSE;
 }
 
 void CSetupWnd::OpenProgressDialog()

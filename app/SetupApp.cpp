@@ -30,6 +30,7 @@ BOOL CSetupApp::InitInstance()
         m_nExitCode = RefuseSecondCopy(m_pSetupWnd->m_switches.bSilent);
         return FALSE;
     }
+    m_pSetupWnd->m_payloadCheck.Start();
     // Without a window: the framework then runs no message loop and goes to the exit step.
     if (m_pSetupWnd->m_switches.bSilent) {
         m_nExitCode = m_pSetupWnd->RunSilentInstallation();

@@ -2,6 +2,7 @@
 // and holds the installation state shared by the sequence, the engine and the progress dialog.
 #pragma once
 
+#include "../engine/PayloadCheck.h"
 #include "../framework/Wnd.h"
 #include "InstallSwitches.h"
 
@@ -36,6 +37,8 @@ public:
     CProgressDlg* m_pProgressDlg;
     // The command line's switches, read at start-up.
     InstallSwitches m_switches;
+    // The payload's integrity check, started at start-up.
+    CPayloadCheck m_payloadCheck;
 
     // Installation sequence (the first WM_TIMER) and completion hand-over.
     void RunSequence(UINT_PTR nIDEvent);
@@ -50,6 +53,9 @@ public:
     // the failing step's message.
     const char* DoInstallationWork(BOOL bWithDirectory, const char* pszPath);
     const char* WorkFailed(const char* pszMessage);
+    // TRUE when the payload is the one the payload tool wrote (or carries no record to
+    // check it against); the check is waited for with the progress dialog moving.
+    BOOL PayloadIsSound();
     void OpenProgressDialog();
     void DestroyProgressDialog();
     // Runs "axdist.exe" of the installation directory on Windows 95/98, then deletes it.

@@ -13,6 +13,9 @@
 const size_t ERROR_TEXT_SIZE = 1024;
 extern char g_szErrorText[ERROR_TEXT_SIZE];
 
+// The message of a payload that cannot be unpacked: damaged, cut short or missing.
+const char DECOMPRESSION_ERROR[] = "Decompression error";
+
 // Name of the Start-menu program group, of the uninstall subkey and its DisplayName.
 extern const char* const g_pszGroupName;
 

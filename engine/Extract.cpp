@@ -17,7 +17,6 @@
 namespace {
 
 const char MEMORY_ERROR[] = "Memory allocation error";
-const char DECOMPRESSION_ERROR[] = "Decompression error";
 const char CREATE_ERROR_FORMAT[] = "Could not create file <%s>";
 const char WRITE_ERROR_FORMAT[] = "Could not write to file <%s>";
 

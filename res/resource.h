@@ -8,8 +8,10 @@
 #define IDD_PROGRESS 103
 #define IDD_OPTIONS 134
 
-// The payload archive (RT_RCDATA)
+// The payload archive (RT_RCDATA), and the CRC-32 of its bytes that the payload tool
+// writes beside it (RT_RCDATA, four bytes, little-endian)
 #define IDR_PAYLOAD 127
+#define IDR_PAYLOAD_CHECK 126
 
 // Icon and bitmaps
 #define IDI_SETUP 128

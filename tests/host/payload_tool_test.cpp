@@ -1,6 +1,7 @@
 // The payload tool as a vendor runs it: the built program, started with a command line,
 // judged by its exit status, its messages and the files it leaves.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,7 +17,9 @@
 
 #include "engine/PayloadReader.h"
 #include "PayloadWriter.h"
+#include "InstallListWriter.h"
 #include "PayloadStream.h"
+#include "uninstall/InstallList.h"
 #include "PeResource.h"
 #include "PeResourceEditor.h"
 #include "tests/fuzz/SyntheticPe.h"
@@ -132,15 +135,16 @@ protected:
 
 }  // namespace
 
-TEST_F(PayloadToolTest, HelpDocumentsEveryCommandAndTheManifest)
+TEST_F(PayloadToolTest, EveryCommandIsKnownAndAWrongCallIsAUsageError)
 {
-    ToolRun run = RunTool({"--help"});
-    EXPECT_EQ(0, run.nExit);
-    for (const char* pszWord : {"build", "list", "verify", "extract", "setup", "uninstaller", "--stub", "--sign",
-                                "--product-version", "--manifest", "--folder", "-j", "--level",
-                                "--codepage", "code<TAB>source-file<TAB>stored-name", "System", "ChmMacros",
-                                "5&10ChannelExamples"})
-        EXPECT_NE(std::string::npos, run.output.find(pszWord)) << pszWord;
+    EXPECT_EQ(0, RunTool({"--help"}).nExit);
+    // Each command exists: called without its arguments it asks for them, exit 2, instead
+    // of calling itself unknown.
+    for (const char* pszCommand : {"build", "list", "verify", "extract", "setup", "uninstaller", "winget"}) {
+        ToolRun run = RunTool({pszCommand});
+        EXPECT_EQ(2, run.nExit) << pszCommand;
+        EXPECT_EQ(std::string::npos, run.output.find("unknown command")) << pszCommand << ": " << run.output;
+    }
     EXPECT_EQ(2, RunTool({}).nExit);
     EXPECT_EQ(2, RunTool({"build", "--bogus"}).nExit);
     EXPECT_EQ(2, RunTool({"build", "--manifest", "x", "--level", "10", "-o", "y"}).nExit);
@@ -179,6 +183,50 @@ TEST_F(PayloadToolTest, RoundTripThroughAManifest)
     ToolRun rebuild = RunTool({"build", "-m", P("out.manifest"), "-o", P("b.bin")});
     ASSERT_EQ(0, rebuild.nExit) << rebuild.output;
     EXPECT_EQ(ReadFile(m_dir / "a.bin"), ReadFile(m_dir / "b.bin"));
+}
+
+// The uninstaller's list as the tool writes it, read back by the uninstaller's reader: every
+// file where the installation puts it (the system directory's left out: the uninstaller
+// removes only itself there) with its code, size and CRC-32, then the manuals.
+TEST_F(PayloadToolTest, InstallListReadsBackAsTheUninstallerReadsIt)
+{
+    auto source = [](uint32_t dwCode, const char* pszName, const std::string& bytes) {
+        PayloadSource file{dwCode, pszName, pszName, pszName, nullptr};
+        file.pContents = std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
+        return file;
+    };
+    std::vector<PayloadSource> sources = {source(0, "Varnix.exe", "abc"), source(13, "BraxDel.dll", "lib"),
+                                          source(15, "m.ptn", std::string(70000, 'x')), source(0, "Empty.txt", "")};
+    WriteFile(m_dir / "Docs/Index.pdf", "123456789");
+    AnsiCodePage codePage;
+    std::string list, error;
+    ASSERT_TRUE(codePage.Load(1252, error)) << error;
+    ASSERT_TRUE(BuildInstallList(sources, (m_dir / "Docs").string(), codePage, list, error)) << error;
+
+    struct Expected {
+        bool bManual;
+        uint32_t nCode, nSize, nCrc;
+        const char* pszName;
+    };
+    // CRC-32 of "abc", of 70,000 "x" (zlib's crc32), of "", of "123456789" (the check value).
+    const Expected expected[] = {{false, 0, 3, 0x352441C2, "Varnix.exe"},
+                                 {false, 15, 70000, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(
+                                                                          std::string(70000, 'x').data()), 70000)),
+                                  "m.ptn"},
+                                 {false, 0, 0, 0, "Empty.txt"},
+                                 {true, 0, 9, 0xCBF43926, "Index.pdf"}};
+    CInstallListReader reader(list.data(), list.size());
+    InstallListEntry entry;
+    for (const Expected& want : expected) {
+        ASSERT_TRUE(reader.Next(entry)) << list;
+        EXPECT_EQ(want.bManual, entry.bManual) << want.pszName;
+        EXPECT_EQ(want.nCode, entry.nCode) << want.pszName;
+        EXPECT_EQ(want.nSize, entry.nSize) << want.pszName;
+        EXPECT_EQ(want.nCrc, entry.nCrc) << want.pszName;
+        EXPECT_EQ(want.pszName, std::string(entry.pName, entry.nNameLength));
+    }
+    EXPECT_FALSE(reader.Next(entry)) << list;
+    EXPECT_FALSE(reader.Failed());
 }
 
 TEST_F(PayloadToolTest, RoundTripThroughAFolder)
@@ -552,6 +600,12 @@ TEST_F(PayloadToolTest, SetupWritesThePayloadIntoAStubAndReplacesAnOldOneWithout
         EXPECT_NE(std::string::npos, stub.find(oldPayload.substr(70000, 256)));
         EXPECT_EQ(std::string::npos, image.find(oldPayload.substr(70000, 256)));
 
+        // Beside the payload, the CRC-32 of its bytes (zlib's, little-endian), which the
+        // setup program checks before it writes anything.
+        uLong nCrc = crc32(0, reinterpret_cast<const Bytef*>(archive.data()), static_cast<uInt>(archive.size()));
+        EXPECT_EQ(std::string({char(nCrc), char(nCrc >> 8), char(nCrc >> 16), char(nCrc >> 24)}),
+                  Resource(image, PE_RT_RCDATA, 126));
+
         // Every other resource as the resource compiler made it: its key, language, code
         // page and bytes. The version resource the tool writes by default is the one
         // windres makes of res/SetupInfo.rc.
@@ -559,6 +613,7 @@ TEST_F(PayloadToolTest, SetupWritesThePayloadIntoAStubAndReplacesAnOldOneWithout
         std::string error;
         ASSERT_TRUE(before.Load(Bytes(stub), error)) << error;
         ASSERT_TRUE(after.Load(Bytes(image), error)) << error;
+        ASSERT_EQ(1u, after.Remove(PE_RT_RCDATA, 126));
         ASSERT_EQ(before.Count(), after.Count());
         EXPECT_EQ(Resource(stub, PE_RT_VERSION, 1), Resource(image, PE_RT_VERSION, 1));
         size_t nCompared = 0;
@@ -605,6 +660,24 @@ TEST_F(PayloadToolTest, SetupWritesThePayloadIntoAStubAndReplacesAnOldOneWithout
                                  (dir / "Again.exe").string()});
         ASSERT_EQ(0, again.nExit) << again.output;
         EXPECT_EQ(image, ReadFile(dir / "Again.exe"));
+
+        // verify finds one byte of the payload changed in the file; without the record
+        // (which --no-payload-check drops from a stub that carried one) nothing is checked.
+        std::string flipped = image;
+        size_t nAt = flipped.find(archive.substr(archive.size() / 2, 64));
+        ASSERT_NE(std::string::npos, nAt);
+        flipped[nAt] ^= 0x01;
+        WriteFile(dir / "Flipped.exe", flipped);
+        ToolRun verify = RunTool({"verify", (dir / "Flipped.exe").string()});
+        EXPECT_NE(0, verify.nExit);
+        EXPECT_NE(std::string::npos, verify.output.find("does not match the CRC-32 recorded beside it")) << verify.output;
+        EXPECT_EQ(0, RunTool({"verify", (dir / "Setup.exe").string()}).nExit);
+        ToolRun unchecked = RunTool({"setup", "--stub", (dir / "Setup.exe").string(), "--manifest", manifest,
+                                     "--no-payload-check", "--output", (dir / "Unchecked.exe").string()});
+        ASSERT_EQ(0, unchecked.nExit) << unchecked.output;
+        PeResourceEditor unmarked;
+        ASSERT_TRUE(unmarked.Load(Bytes(ReadFile(dir / "Unchecked.exe")), error)) << error;
+        EXPECT_EQ(nullptr, unmarked.Find(PE_RT_RCDATA, 126, PE_LANG_ENGLISH_US));
     }
 }
 

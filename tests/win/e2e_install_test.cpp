@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <cstdint>
@@ -194,21 +195,17 @@ TEST_F(Installation, TypicalInstallationToCompletion)
 
 // --- The ways through the pages ---------------------------------------------------
 
-TEST_F(Installation, CancelOnTheWelcomeEndsWithoutInstalling)
+TEST_F(Installation, CancelOnTheWelcomeOrNoOnTheAgreementEndsWithoutInstalling)
 {
-    SetupRun setup("");
-    uidriver::Click(setup.Page("Welcome..."), IDCANCEL);
-    EXPECT_EQ(0u, setup.ExitCode(20000));
-    EXPECT_FALSE(Exists(GroupDir()));
-}
-
-TEST_F(Installation, NoOnTheAgreementEndsWithoutInstalling)
-{
-    SetupRun setup("");
-    uidriver::Click(setup.Page("Welcome..."), IDOK);
-    uidriver::Click(setup.Page("License Agreement"), IDCANCEL);
-    EXPECT_EQ(0u, setup.ExitCode(20000));
-    EXPECT_FALSE(Exists(GroupDir()));
+    for (const char* pszPage : {"Welcome...", "License Agreement"}) {
+        SCOPED_TRACE(pszPage);
+        SetupRun setup("");
+        if (std::string(pszPage) != "Welcome...")
+            uidriver::Click(setup.Page("Welcome..."), IDOK);
+        uidriver::Click(setup.Page(pszPage), IDCANCEL);
+        EXPECT_EQ(0u, setup.ExitCode(20000));
+        EXPECT_FALSE(Exists(GroupDir()));
+    }
 }
 
 TEST_F(Installation, BackAndForthKeepsOrRestoresWhatEachPageShould)
@@ -282,38 +279,33 @@ void CompleteAndExit(SetupRun& setup)
     EXPECT_EQ(0u, setup.ExitCode());
 }
 
-TEST_F(Installation, ApplicationOnly)
+// The application alone, then the manuals alone: each brings its files and its shortcut,
+// the desktop link comes with the application, and either is registered for removal.
+TEST_F(Installation, ApplicationOnlyOrManualsOnly)
 {
-    const std::string dir = "C:\\E2E\\AppOnly";
-    DeleteTree(dir);
-    SetupRun setup("");
-    setup.ThroughOptions(true, false, false);
-    setup.ChooseAndConfirm(dir);
-    CompleteAndExit(setup);
-    EXPECT_TRUE(Exists(dir + "\\Varnix.exe"));
-    EXPECT_FALSE(Exists(dir + "\\Docs")) << "no manuals, no Docs folder";
-    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
-    EXPECT_FALSE(Exists(GroupDir() + "\\Manuals.lnk"));
-    EXPECT_TRUE(Exists(DesktopLink()));
-    std::string value;
-    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
-}
-
-TEST_F(Installation, ManualsOnly)
-{
-    const std::string dir = "C:\\E2E\\ManualsOnly";
-    DeleteTree(dir);
-    SetupRun setup("");
-    setup.ThroughOptions(false, true, false);
-    setup.ChooseAndConfirm(dir);
-    CompleteAndExit(setup);
-    EXPECT_TRUE(Exists(dir + "\\Docs\\Index.pdf"));
-    EXPECT_FALSE(Exists(dir + "\\Varnix.exe"));
-    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
-    EXPECT_FALSE(Exists(GroupDir() + "\\Pelorin.lnk"));
-    EXPECT_FALSE(Exists(DesktopLink())) << "no desktop link without the application";
-    std::string value;
-    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
+    struct Choice {
+        const char* pszDir;
+        bool bApplication;
+    };
+    for (const Choice& choice : {Choice{"C:\\E2E\\AppOnly", true}, Choice{"C:\\E2E\\ManualsOnly", false}}) {
+        const std::string dir = choice.pszDir;
+        SCOPED_TRACE(dir);
+        SetUp();
+        DeleteTree(dir);
+        SetupRun setup("");
+        setup.ThroughOptions(choice.bApplication, !choice.bApplication, false);
+        setup.ChooseAndConfirm(dir);
+        CompleteAndExit(setup);
+        EXPECT_EQ(choice.bApplication, Exists(dir + "\\Varnix.exe"));
+        EXPECT_EQ(!choice.bApplication, Exists(dir + "\\Docs\\Index.pdf"));
+        EXPECT_EQ(!choice.bApplication, Exists(dir + "\\Docs")) << "no manuals, no Docs folder";
+        EXPECT_EQ(choice.bApplication, Exists(GroupDir() + "\\Pelorin.lnk"));
+        EXPECT_EQ(!choice.bApplication, Exists(GroupDir() + "\\Manuals.lnk"));
+        EXPECT_EQ(choice.bApplication, Exists(DesktopLink())) << "a desktop link with the application only";
+        std::string value;
+        EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
+        TearDown();
+    }
 }
 
 TEST_F(Installation, ReaderOnlyRunsTheReaderInstallerAndTouchesNothingElse)
@@ -443,12 +435,18 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
+    // A changed payload gets the CRC-32 record the payload tool would write for it, so
+    // that the extraction itself meets what is wrong with it.
     bool Replace(LPCSTR pszType, LPCSTR pszResource, const void* pData, DWORD nSize)
     {
+        const WORD wLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+        uLong nCrc = crc32(0, static_cast<const Bytef*>(pData), nSize);
+        BYTE record[4] = {BYTE(nCrc), BYTE(nCrc >> 8), BYTE(nCrc >> 16), BYTE(nCrc >> 24)};
         HANDLE hUpdate = BeginUpdateResourceA(m_path.c_str(), FALSE);
-        return hUpdate &&
-               UpdateResourceA(hUpdate, pszType, pszResource, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                               const_cast<void*>(pData), nSize) &&
+        bool bPayload = pszResource == MAKEINTRESOURCEA(IDR_PAYLOAD);
+        return hUpdate && UpdateResourceA(hUpdate, pszType, pszResource, wLanguage, const_cast<void*>(pData), nSize) &&
+               (!bPayload ||
+                UpdateResourceA(hUpdate, RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD_CHECK), wLanguage, record, 4)) &&
                EndUpdateResourceA(hUpdate, FALSE);
     }
 
@@ -520,6 +518,45 @@ TEST_F(Installation, DamagedOrCutPayloadShowsTheDecompressionError)
         EXPECT_EQ("Decompression error", InstallToError(copy.Path(), "C:\\E2E\\Cut"));
         EXPECT_FALSE(Exists("C:\\E2E\\Cut\\Varnix.exe")) << "the sound first entry is not written either";
     }
+}
+
+// One byte of the payload changed in the file of a Setup.exe the payload tool made (a
+// broken download, a scratched medium): the CRC-32 recorded beside the payload tells, and
+// nothing is written, not the directory either, nor over an existing installation.
+TEST_F(Installation, PayloadChangedInTheFileInstallsNothing)
+{
+    std::string image = ReadFileText(uidriver::ModuleDirectory() + "Setup.exe");
+    std::string payload = BuiltPayload();
+    ASSERT_GT(payload.size(), 1000u);
+    size_t nAt = image.find(payload.substr(payload.size() / 2, 64));
+    ASSERT_NE(std::string::npos, nAt);
+    image[nAt] ^= 0x01;
+    const std::string damaged = uidriver::ModuleDirectory() + "SetupFlipped.exe";
+    WriteAll(damaged, image);
+    ASSERT_FALSE(HasFatalFailure());
+
+    const std::string dir = "C:\\E2E\\Flipped";
+    EXPECT_EQ("Decompression error", InstallToError(damaged, dir));
+    EXPECT_FALSE(Exists(dir)) << "the directory was made for a damaged payload";
+
+    {
+        SetupRun setup("-silent -dir=\"" + dir + "\"");
+        ASSERT_EQ(0u, setup.ExitCode());
+    }
+    const std::string before = MachineState(dir);
+    const std::string log = "C:\\E2E\\flipped.log";
+    DeleteFileA(log.c_str());
+    Sleep(50);  // a file written again now would show a later time
+    {
+        SetupRun setup("-silent -dir=\"" + dir + "\" -log=" + log, damaged);
+        EXPECT_EQ(2u, setup.ExitCode());
+    }
+    EXPECT_EQ(before, MachineState(dir)) << "the installation was touched";
+    std::vector<std::string> lines = LogLines(log);
+    EXPECT_TRUE(HasLine(lines, "The payload does not match the checksum written with it: Setup.exe is damaged"));
+    EXPECT_TRUE(HasLine(lines, "Installation failed: Decompression error"));
+    DeleteFileA(damaged.c_str());
+    DeleteTree(dir);
 }
 
 // A dialog template whose one control is of a class no program registers: the system

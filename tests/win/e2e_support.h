@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -65,6 +66,14 @@ inline std::string ReadFileText(const std::string& path)
         text.append(buffer, n);
     std::fclose(pFile);
     return text;
+}
+
+inline void WriteAll(const std::string& path, const std::string& text)
+{
+    FILE* pFile = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(pFile) << path;
+    std::fwrite(text.data(), 1, text.size(), pFile);
+    std::fclose(pFile);
 }
 
 inline bool ReadUninstallValue(const char* pszName, std::string* pValue)
@@ -151,6 +160,51 @@ inline std::string DesktopLink()
 {
     return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Pelorin.lnk";
 }
+
+// Every file and folder below dir with its size, content and time of last writing, for
+// comparing states: a file written again with the same bytes shows too.
+inline void Snapshot(const std::string& dir, std::vector<std::string>& lines)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstFileA((dir + "\\*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = dir + "\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            lines.push_back(path + "\\");
+            Snapshot(path, lines);
+        } else {
+            std::string bytes = ReadFileText(path);
+            lines.push_back(path + " " + std::to_string(bytes.size()) + " " +
+                            std::to_string(std::hash<std::string>()(bytes)) + " written " +
+                            std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
+                            std::to_string(data.ftLastWriteTime.dwLowDateTime));
+        }
+    } while (FindNextFileA(hFind, &data));
+    FindClose(hFind);
+}
+
+// The installation in dir, the shortcuts and the uninstall entry as one comparable text.
+inline std::string MachineState(const std::string& dir)
+{
+    std::vector<std::string> lines;
+    Snapshot(dir, lines);
+    Snapshot(GroupDir(), lines);
+    std::sort(lines.begin(), lines.end());
+    std::string state;
+    for (const std::string& line : lines)
+        state += line + "\n";
+    std::string command;
+    ReadUninstallValue("UninstallString", &command);
+    state += "desktop link: " + std::to_string(Exists(DesktopLink())) + "\n";
+    state += "uninstall entry: " + command + "\n";
+    return state;
+}
+
 
 // How long an uninstall command may take.
 const DWORD COMMAND_MS = 60000;

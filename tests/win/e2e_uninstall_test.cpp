@@ -31,57 +31,11 @@ const char TITLE[] = "Pelorin Uninstall";
 // The static text of a message box.
 const int MESSAGE_TEXT_ID = 0xFFFF;
 
-void WriteAll(const std::string& path, const std::string& text)
-{
-    FILE* pFile = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(pFile) << path;
-    std::fwrite(text.data(), 1, text.size(), pFile);
-    std::fclose(pFile);
-}
-
 std::string UninstallString()
 {
     std::string command;
     ReadUninstallValue("UninstallString", &command);
     return command;
-}
-
-// Every file and folder below pszDir with its size and content, for comparing states.
-void Snapshot(const std::string& dir, std::vector<std::string>& lines)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((dir + "\\*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string path = dir + "\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            lines.push_back(path + "\\");
-            Snapshot(path, lines);
-        } else {
-            lines.push_back(path + " " + std::to_string(ReadFileText(path).size()) + " " +
-                            std::to_string(std::hash<std::string>()(ReadFileText(path))));
-        }
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
-}
-
-// The installation, the shortcuts and the uninstall entry as one comparable text.
-std::string MachineState(const std::string& dir)
-{
-    std::vector<std::string> lines;
-    Snapshot(dir, lines);
-    Snapshot(GroupDir(), lines);
-    std::sort(lines.begin(), lines.end());
-    std::string state;
-    for (const std::string& line : lines)
-        state += line + "\n";
-    state += "desktop link: " + std::to_string(Exists(DesktopLink())) + "\n";
-    state += "uninstall entry: " + UninstallString() + "\n";
-    return state;
 }
 
 // Closes the shell's window on the program group that the setup program opens at the end.

@@ -22,5 +22,9 @@ bool LoadArchiveFile(const std::string& path, ArchiveFile& archive, std::string&
     archive.nOffset = span.nOffset;
     archive.nSize = span.nSize;
     archive.bInsideExecutable = true;
+    PeResourceSpan check;
+    if (FindPeResource(archive.bytes.data(), archive.bytes.size(), PE_RT_RCDATA, IDR_PAYLOAD_CHECK, check, why))
+        archive.checkRecord.assign(archive.bytes.begin() + check.nOffset,
+                                   archive.bytes.begin() + check.nOffset + check.nSize);
     return true;
 }

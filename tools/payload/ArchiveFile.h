@@ -12,6 +12,9 @@ struct ArchiveFile {
     size_t nOffset = 0;          // where the archive begins in it
     size_t nSize = 0;            // and its length
     bool bInsideExecutable = false;
+    // The CRC-32 record the setup program checks the payload against (resource 126), as
+    // found beside the payload: empty when there is none.
+    std::vector<uint8_t> checkRecord;
 
     const uint8_t* Data() const { return bytes.data() + nOffset; }
 };

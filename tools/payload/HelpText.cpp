@@ -43,13 +43,18 @@ Commands:
           --output FILE [--uninstaller BRAXDEL.DLL [--docs DIR]]
           [--product-version X.Y.Z] [--company NAME] [--product NAME]
           [--sign PKCS12 --password-file FILE [--timestamp URL]]
-          [-j N] [--level N] [--codepage N]
+          [--no-payload-check] [-j N] [--level N] [--codepage N]
           Writes a vendor's Setup.exe: a copy of the stub (the Setup.exe the
           project builds once) with the payload as its resource 127, built
           from the files as build does (an --archive is verified and taken as
           it is). No compiler is involved: the tool rewrites the stub's
           resource section itself, keeping every other resource byte for byte.
           A payload the stub carries already is replaced, never added to.
+          Beside the payload goes the CRC-32 of its bytes (resource 126):
+          Setup.exe compares it before it writes anything, so that a file
+          damaged on its way to the user (a broken download, a scratched
+          medium) installs nothing. --no-payload-check leaves it out (and
+          drops one the stub carried); such a Setup.exe installs unchecked.
           --uninstaller names the uninstaller stub (BraxDel.dll as the project
           builds it): the tool writes the installation list into a copy of it
           (the payload's files, and the manuals of --docs DIR, the medium's

@@ -85,6 +85,15 @@ bool DeflatePayloadStream(const uint8_t* pData, size_t nSize, int nLevel, std::v
 }
 #endif
 
+uint32_t PayloadCrc32(const uint8_t* pData, size_t nSize)
+{
+    uLong nCrc = crc32(0, Z_NULL, 0);
+    const size_t CHUNK = 1u << 30;
+    for (size_t nAt = 0; nAt < nSize; nAt += CHUNK)
+        nCrc = crc32(nCrc, pData + nAt, static_cast<uInt>(std::min(CHUNK, nSize - nAt)));
+    return static_cast<uint32_t>(nCrc);
+}
+
 namespace {
 
 // One inflate session over a span, writing into the caller's buffer up to the declared

@@ -41,5 +41,8 @@ struct PayloadStreamCheck {
 PayloadStreamCheck InflatePayloadStream(const uint8_t* pStream, size_t nPacked, uint32_t dwSize,
                                         std::vector<uint8_t>* pOut);
 
+// The CRC-32 (zlib's) of size bytes.
+uint32_t PayloadCrc32(const uint8_t* pData, size_t nSize);
+
 // "inflates to 12 bytes, fewer than its size 20", for messages.
 std::string DescribePayloadStreamCheck(const PayloadStreamCheck& check, uint32_t dwSize);

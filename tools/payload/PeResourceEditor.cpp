@@ -8,6 +8,13 @@
 
 namespace {
 
+// Whether a size or address passes the PE format's 32-bit fields (a function, so that a
+// size_t of 32 bits is compared without a warning that it never can).
+bool Exceeds32Bits(uint64_t nValue)
+{
+    return nValue > 0xFFFFFFFFull;
+}
+
 uint64_t AlignUp(uint64_t n, uint64_t nAlignment)
 {
     return (n + nAlignment - 1) / nAlignment * nAlignment;
@@ -572,6 +579,31 @@ size_t PeResourceEditor::SetOnly(uint32_t dwType, uint32_t dwId, uint16_t wLangu
     return nBefore - name.languages.size();
 }
 
+size_t PeResourceEditor::Remove(uint32_t dwType, uint32_t dwId)
+{
+    const PeResourceKey typeKey = PeResourceKey::Id(dwType), nameKey = PeResourceKey::Id(dwId);
+    auto isKey = [](const PeResourceKey& key, const PeResourceKey& wanted) {
+        return !key.bNamed && key.dwId == wanted.dwId;
+    };
+    size_t nRemoved = 0;
+    for (Type& type : m_types) {
+        if (!isKey(type.key, typeKey))
+            continue;
+        for (const Name& name : type.names)
+            if (isKey(name.key, nameKey))
+                nRemoved += name.languages.size();
+        type.names.erase(std::remove_if(type.names.begin(), type.names.end(),
+                                        [&](const Name& name) { return isKey(name.key, nameKey); }),
+                         type.names.end());
+    }
+    // A type left without names goes too, when this removal emptied it.
+    if (nRemoved)
+        m_types.erase(std::remove_if(m_types.begin(), m_types.end(),
+                                     [&](const Type& type) { return isKey(type.key, typeKey) && type.names.empty(); }),
+                      m_types.end());
+    return nRemoved;
+}
+
 size_t PeResourceEditor::Count() const
 {
     size_t nCount = 0;
@@ -600,7 +632,7 @@ bool PeResourceEditor::Save(std::vector<uint8_t>& image, std::vector<std::string
         image.insert(image.end(), pOld + trailing.dwRawOffset, pOld + trailing.dwRawOffset + trailing.dwRawSize);
         image.resize(AlignUp(image.size(), m_dwFileAlignment), 0);
         nVirtualEnd = AlignUp(nNewRva + std::max(trailing.dwVirtualSize, trailing.dwRawSize), m_dwSectionAlignment);
-        if (nVirtualEnd > 0xFFFFFFFFull || image.size() > 0xFFFFFFFFull) {
+        if (Exceeds32Bits(nVirtualEnd) || Exceeds32Bits(image.size())) {
             error = "the rewritten image would not fit the PE format's 32-bit sizes";
             return false;
         }
@@ -613,7 +645,7 @@ bool PeResourceEditor::Save(std::vector<uint8_t>& image, std::vector<std::string
         if (dwRelocations >= trailing.dwVirtualAddress && dwRelocations < trailing.VirtualEnd())
             Store32(pRelocations, dwRelocations + dwShift);
     }
-    if (nVirtualEnd > 0xFFFFFFFFull || image.size() > 0xFFFFFFFFull) {
+    if (Exceeds32Bits(nVirtualEnd) || Exceeds32Bits(image.size())) {
         error = "the rewritten image would not fit the PE format's 32-bit sizes";
         return false;
     }

@@ -61,6 +61,9 @@ public:
     // how many other languages were dropped.
     size_t SetOnly(uint32_t dwType, uint32_t dwId, uint16_t wLanguage, const std::vector<uint8_t>& data);
 
+    // Drops resource (type, id) in every language; returns how many leaves went.
+    size_t Remove(uint32_t dwType, uint32_t dwId);
+
     // How many resources (leaves of the tree) the image holds.
     size_t Count() const;
 

@@ -1,5 +1,6 @@
 #include "SetupStub.h"
 
+#include "PayloadStream.h"
 #include "PeResource.h"
 #include "PeResourceEditor.h"
 #include "res/resource.h"
@@ -20,8 +21,8 @@ bool LoadStub(const std::vector<uint8_t>& stub, const char* pszWhat, PeResourceE
 }  // namespace
 
 bool WritePayloadIntoStub(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& archive,
-                          const VersionInfoText& version, std::vector<uint8_t>& image, std::vector<std::string>& notes,
-                          std::string& error)
+                          const VersionInfoText& version, bool bPayloadCheck, std::vector<uint8_t>& image,
+                          std::vector<std::string>& notes, std::string& error)
 {
     PeResourceEditor editor;
     if (!LoadStub(stub, "Setup.exe stub", editor, error))
@@ -31,6 +32,14 @@ bool WritePayloadIntoStub(const std::vector<uint8_t>& stub, const std::vector<ui
     size_t nDropped = editor.SetOnly(PE_RT_RCDATA, IDR_PAYLOAD, PE_LANG_ENGLISH_US, archive);
     if (nDropped)
         notes.push_back("dropped " + std::to_string(nDropped) + " payload resource(s) in other languages");
+    if (bPayloadCheck) {
+        uint32_t nCrc = PayloadCrc32(archive.data(), archive.size());
+        std::vector<uint8_t> record = {static_cast<uint8_t>(nCrc), static_cast<uint8_t>(nCrc >> 8),
+                                       static_cast<uint8_t>(nCrc >> 16), static_cast<uint8_t>(nCrc >> 24)};
+        editor.SetOnly(PE_RT_RCDATA, IDR_PAYLOAD_CHECK, PE_LANG_ENGLISH_US, record);
+    } else {
+        editor.Remove(PE_RT_RCDATA, IDR_PAYLOAD_CHECK);
+    }
 
     std::vector<uint8_t> versionInfo;
     if (!BuildVersionInfo(version, versionInfo, error))

@@ -13,10 +13,13 @@
 
 // The image of stub with archive as its one payload (a payload the stub carries already
 // is replaced, in whatever language it stood) and the version resource made from
-// version. Notes tell what else happened (a replaced payload, a dropped signature).
+// version. With bPayloadCheck the CRC-32 of the archive goes beside it (RT_RCDATA
+// IDR_PAYLOAD_CHECK), which the setup program compares before it writes anything;
+// without it no such record is left, not even one the stub carried. Notes tell what else
+// happened (a replaced payload, a dropped signature).
 bool WritePayloadIntoStub(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& archive,
-                          const VersionInfoText& version, std::vector<uint8_t>& image, std::vector<std::string>& notes,
-                          std::string& error);
+                          const VersionInfoText& version, bool bPayloadCheck, std::vector<uint8_t>& image,
+                          std::vector<std::string>& notes, std::string& error);
 
 // The image of the uninstaller stub with list as its installation list.
 bool WriteListIntoUninstaller(const std::vector<uint8_t>& stub, const std::string& list, std::vector<uint8_t>& image,

@@ -117,6 +117,10 @@ bool ParseToolOptions(int argc, char** argv, ToolOptions& options)
             options.bHelp = true;
             continue;
         }
+        if (arg == "--no-payload-check") {
+            options.bNoPayloadCheck = true;
+            continue;
+        }
         if (arg.size() <= 1 || arg[0] != '-') {
             (options.command.empty() ? options.command : options.positional.emplace_back()) = arg;
             continue;
@@ -146,6 +150,8 @@ bool CheckOptionsBelongToCommand(const ToolOptions& o)
     if (!bMakesSetup && AnyGiven({&o.stub, &o.archive, &o.uninstaller, &o.docs, &o.productVersion, &o.company,
                                   &o.product, &o.sign, &o.passwordFile, &o.timestamp}))
         return UsageError("--stub, --archive, --uninstaller, --docs, the version and signing options belong to setup");
+    if (command != "setup" && o.bNoPayloadCheck)
+        return UsageError("--no-payload-check belongs to setup");
     if (command != "winget" && AnyGiven({&o.packageId, &o.url, &o.license, &o.description, &o.locale}))
         return UsageError("--id, --url, --license, --description and --locale belong to winget");
     if (command == "list" && o.bCodePageGiven)

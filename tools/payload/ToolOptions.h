@@ -24,6 +24,7 @@ struct ToolOptions {
     unsigned nCodePage = DEFAULT_ANSI_CODE_PAGE;
     bool bCodePageGiven = false;
     bool bHelp = false;
+    bool bNoPayloadCheck = false;  // setup: no CRC-32 record beside the payload
 };
 
 // Prints the message and where to find the usage; returns false.

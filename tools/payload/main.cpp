@@ -19,12 +19,14 @@
 #include "HelpText.h"
 #include "InstallListWriter.h"
 #include "PayloadSource.h"
+#include "PayloadStream.h"
 #include "SetupStub.h"
 #include "Signer.h"
 #include "ToolOptions.h"
 #include "VersionInfo.h"
 #include "WingetManifest.h"
 #include "engine/PayloadFormat.h"
+#include "engine/PayloadReader.h"
 
 namespace {
 
@@ -190,6 +192,24 @@ int RunList(const ToolOptions& options)
     return check.problems.empty() ? 0 : EXIT_REFUSED;
 }
 
+// A Setup.exe's payload against the CRC-32 recorded beside it, which the setup program
+// compares before it writes anything: false, with the problem printed, when they differ.
+bool PayloadMatchesItsRecord(const ArchiveFile& archive)
+{
+    if (!archive.bInsideExecutable)
+        return true;
+    const std::vector<uint8_t>& record = archive.checkRecord;
+    if (record.empty()) {
+        PrintMessages("note", {"no CRC-32 of the payload beside it (made with --no-payload-check): installed unchecked"});
+        return true;
+    }
+    if (record.size() == 4 && LoadPayloadU32(record.data()) == PayloadCrc32(archive.Data(), archive.nSize))
+        return true;
+    PrintMessages("problem", {"the payload does not match the CRC-32 recorded beside it: the file is damaged, and the "
+                              "setup program would install nothing"});
+    return false;
+}
+
 int RunVerify(const ToolOptions& options)
 {
     if (!HasArguments(options, 1, "one file"))
@@ -200,9 +220,13 @@ int RunVerify(const ToolOptions& options)
     if (!LoadCodePage(options, codePage))
         return EXIT_REFUSED;
     const std::string& path = options.positional[0];
-    if (!LoadCheckedArchive(path, options, codePage, "problem", archive, check)) {
-        if (!check.problems.empty())
-            std::printf("%s: %zu problem%s\n", path.c_str(), check.problems.size(), check.problems.size() == 1 ? "" : "s");
+    bool bSound = LoadCheckedArchive(path, options, codePage, "problem", archive, check);
+    size_t nProblems = check.problems.size();
+    if (!PayloadMatchesItsRecord(archive))
+        bSound = false, ++nProblems;
+    if (!bSound) {
+        if (nProblems)
+            std::printf("%s: %zu problem%s\n", path.c_str(), nProblems, nProblems == 1 ? "" : "s");
         return EXIT_REFUSED;
     }
     std::printf("%s: OK, %zu entries\n", path.c_str(), check.entries.size());
@@ -371,7 +395,7 @@ int RunSetup(const ToolOptions& options)
         return PrintError(error), EXIT_REFUSED;
     if (!MakeSetupArchive(options, codePage, archive, payloadText))
         return EXIT_REFUSED;
-    if (!WritePayloadIntoStub(stub, archive, version, image, notes, error))
+    if (!WritePayloadIntoStub(stub, archive, version, !options.bNoPayloadCheck, image, notes, error))
         return PrintError(error), EXIT_REFUSED;
     PrintMessages("note", notes);
     if (!WriteSetupOutput(options, image, version))
