@@ -81,7 +81,7 @@ void WaitForTheWorkerToRunAhead(int nTicks)
         Sleep(1);
 }
 
-class ExtractTest : public ::testing::Test {
+class ExtractFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -134,16 +134,30 @@ protected:
     std::string m_strInstall;
 };
 
+// Every rule holds both ways: one entry at a time into one block (a machine with one
+// processor) and inflating ahead (one with more).
+class ExtractTest : public ExtractFixture, public ::testing::WithParamInterface<InflateAheadChoice> {
+protected:
+    void SetUp() override
+    {
+        ExtractFixture::SetUp();
+        g_inflatePipelineSeam.ahead = GetParam();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(OneBlockAndAhead, ExtractTest, ::testing::Values(AHEAD_NEVER, AHEAD_ALWAYS));
+
+class InflatingAhead : public ExtractFixture {};
+
 // --- the archive's shape ---------------------------------------------------------
 
-TEST_F(ExtractTest, OnlyTheEndRecordWritesNothing)
+TEST_P(ExtractTest, OnlyTheEndRecordWritesNothing)
 {
     EXPECT_EQ(NULL, Extract(Archive({})));
     EXPECT_TRUE(ListFiles(m_strInstall).empty());
     EXPECT_EQ(0, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, OnlyTheFourBytesOfTheEndCodeAreRead)
+TEST_P(ExtractTest, OnlyTheFourBytesOfTheEndCodeAreRead)
 {
     // The archive ends right after the end code; reading the rest of a header would fault.
     std::string archive = EncodeEntry(File(0, "one.txt", "first")) + std::string(4, '\xFF');
@@ -153,7 +167,7 @@ TEST_F(ExtractTest, OnlyTheFourBytesOfTheEndCodeAreRead)
     EXPECT_EQ(m_wnd.m_pArchiveEnd, m_wnd.m_pArchivePos);
 }
 
-TEST_F(ExtractTest, EmptyFirstEntryIsAnAllocationFailure)
+TEST_P(ExtractTest, EmptyFirstEntryIsAnAllocationFailure)
 {
     std::vector<Entry> entries = {File(0, "empty.txt", ""), File(0, "later.txt", "later")};
     EXPECT_STREQ("Memory allocation error", Extract(Archive(entries)));
@@ -161,7 +175,7 @@ TEST_F(ExtractTest, EmptyFirstEntryIsAnAllocationFailure)
     EXPECT_FALSE(Exists(Installed("later.txt")));
 }
 
-TEST_F(ExtractTest, EntriesOfEverySizeOrderGetTheirOwnLength)
+TEST_P(ExtractTest, EntriesOfEverySizeOrderGetTheirOwnLength)
 {
     // Larger, smaller, empty, larger than all before: each file gets exactly its bytes,
     // never the remains of a bigger entry in the reused block.
@@ -176,7 +190,7 @@ TEST_F(ExtractTest, EntriesOfEverySizeOrderGetTheirOwnLength)
     EXPECT_EQ(small + "x", ReadFileBytes(Installed("small2.bin")));
 }
 
-TEST_F(ExtractTest, StreamShorterThanItsSizeGivesTheInflatedLength)
+TEST_P(ExtractTest, StreamShorterThanItsSizeGivesTheInflatedLength)
 {
     Entry e = File(0, "short.txt", "only these bytes");
     e.sizeGiven = true;
@@ -187,7 +201,7 @@ TEST_F(ExtractTest, StreamShorterThanItsSizeGivesTheInflatedLength)
     EXPECT_EQ("next", ReadFileBytes(Installed("next.txt")));
 }
 
-TEST_F(ExtractTest, StreamLongerThanItsSizeFailsAndEarlierFilesStay)
+TEST_P(ExtractTest, StreamLongerThanItsSizeFailsAndEarlierFilesStay)
 {
     Entry longer = File(0, "long.txt", "twelve bytes");
     longer.sizeGiven = true;
@@ -200,7 +214,7 @@ TEST_F(ExtractTest, StreamLongerThanItsSizeFailsAndEarlierFilesStay)
     EXPECT_EQ(1, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, BytesAfterAStreamInsideItsPackedSizeAreSkipped)
+TEST_P(ExtractTest, BytesAfterAStreamInsideItsPackedSizeAreSkipped)
 {
     Entry first = File(0, "first.txt", "stream followed by junk");
     first.streamTail = std::string("\x78\x01junk that is not read", 22);
@@ -210,7 +224,7 @@ TEST_F(ExtractTest, BytesAfterAStreamInsideItsPackedSizeAreSkipped)
     EXPECT_EQ("second", ReadFileBytes(Installed("second.txt")));
 }
 
-TEST_F(ExtractTest, BytesAfterTheNameAreIgnored)
+TEST_P(ExtractTest, BytesAfterTheNameAreIgnored)
 {
     Entry e = File(0, "name.txt", "content");
     e.nameTail = "garbage.exe\\..\\x" + std::string(200, 'Z');
@@ -222,7 +236,7 @@ TEST_F(ExtractTest, BytesAfterTheNameAreIgnored)
 
 // --- destinations ----------------------------------------------------------------
 
-TEST_F(ExtractTest, EachCodeLandsInItsDirectory)
+TEST_P(ExtractTest, EachCodeLandsInItsDirectory)
 {
     char szSysName[64];
     wsprintfA(szSysName, "engtest-%lu.dll", GetCurrentProcessId());
@@ -253,7 +267,7 @@ TEST_F(ExtractTest, EachCodeLandsInItsDirectory)
     EXPECT_EQ(12, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, ExistingReadOnlyFileIsReplaced)
+TEST_P(ExtractTest, ExistingReadOnlyFileIsReplaced)
 {
     ASSERT_TRUE(WriteFileBytes(Installed("old.txt"), "old contents that are longer"));
     ASSERT_TRUE(SetFileAttributesA(Installed("old.txt").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -262,7 +276,7 @@ TEST_F(ExtractTest, ExistingReadOnlyFileIsReplaced)
     EXPECT_FALSE(IsReadOnly(Installed("old.txt")));
 }
 
-TEST_F(ExtractTest, LaterEntryOfTheSameNameWins)
+TEST_P(ExtractTest, LaterEntryOfTheSameNameWins)
 {
     std::vector<Entry> entries = {File(0, "same.ptn", "first"), File(0, "SAME.PTN", "second")};
     ASSERT_EQ(NULL, Extract(Archive(entries)));
@@ -271,7 +285,7 @@ TEST_F(ExtractTest, LaterEntryOfTheSameNameWins)
     EXPECT_EQ(2, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, NameWithDirectoryPartNeedsThatDirectory)
+TEST_P(ExtractTest, NameWithDirectoryPartNeedsThatDirectory)
 {
     ASSERT_TRUE(CreateDirectoryA(Installed("sub").c_str(), NULL));
     ASSERT_EQ(NULL, Extract(Archive({File(0, "sub\\in-sub.txt", "deep")})));
@@ -283,14 +297,14 @@ TEST_F(ExtractTest, NameWithDirectoryPartNeedsThatDirectory)
     EXPECT_EQ("1", ReadFileBytes(Installed("first.txt")));
 }
 
-TEST_F(ExtractTest, MissingSubdirectoryIsACreateFailureWithTheFullPath)
+TEST_P(ExtractTest, MissingSubdirectoryIsACreateFailureWithTheFullPath)
 {
     ASSERT_TRUE(RemoveDirectoryA(Installed("ChmMacros").c_str()));
     EXPECT_EQ("Could not create file <" + Installed("ChmMacros\\m.txt") + ">",
               std::string(Extract(Archive({File(15, "m.txt", "m")}))));
 }
 
-TEST_F(ExtractTest, DirectoryStandingAtTheDestinationIsACreateFailure)
+TEST_P(ExtractTest, DirectoryStandingAtTheDestinationIsACreateFailure)
 {
     ASSERT_TRUE(CreateDirectoryA(Installed("taken").c_str(), NULL));
     EXPECT_STREQ("Could not create file <taken>", Extract(Archive({File(0, "taken", "x")})));
@@ -299,7 +313,7 @@ TEST_F(ExtractTest, DirectoryStandingAtTheDestinationIsACreateFailure)
 
 // --- the two rules ---------------------------------------------------------------
 
-TEST_F(ExtractTest, PatternAndScriptFilesBecomeReadOnly)
+TEST_P(ExtractTest, PatternAndScriptFilesBecomeReadOnly)
 {
     std::vector<Entry> entries = {File(0, "a.VBS", "v"),     File(0, "b.Ptn", "p"), File(0, "c.vbs.txt", "t"),
                                   File(0, ".ptn", "dot"),     File(0, "vbs", "3"),  File(0, "d.ptnx", "x"),
@@ -316,7 +330,7 @@ TEST_F(ExtractTest, PatternAndScriptFilesBecomeReadOnly)
     EXPECT_EQ("v", ReadFileBytes(Installed("a.VBS")));
 }
 
-TEST_F(ExtractTest, CommonControlLibrariesAreWrittenTickedAndRemovedOnThisSystem)
+TEST_P(ExtractTest, CommonControlLibrariesAreWrittenTickedAndRemovedOnThisSystem)
 {
     ASSERT_FALSE(IsWin9x());
     std::vector<Entry> entries = {File(17, "COMCTL32.DLL", "c"), File(17, "comdlg32.dll", "d"),
@@ -329,7 +343,7 @@ TEST_F(ExtractTest, CommonControlLibrariesAreWrittenTickedAndRemovedOnThisSystem
     EXPECT_EQ(4, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, OneTickPerFileAndNoneWithoutADialog)
+TEST_P(ExtractTest, OneTickPerFileAndNoneWithoutADialog)
 {
     std::vector<Entry> entries;
     for (int i = 0; i < 7; ++i)
@@ -345,7 +359,7 @@ TEST_F(ExtractTest, OneTickPerFileAndNoneWithoutADialog)
 
 // --- damaged archives ------------------------------------------------------------
 
-TEST_F(ExtractTest, ArchiveCutAnywhereBeforeTheEndCodeFailsWithoutReadingPastIt)
+TEST_P(ExtractTest, ArchiveCutAnywhereBeforeTheEndCodeFailsWithoutReadingPastIt)
 {
     std::vector<Entry> entries = {File(0, "a.txt", "alpha alpha alpha"), File(16, "b.txt", "beta")};
     std::string whole = Archive(entries);
@@ -360,7 +374,7 @@ TEST_F(ExtractTest, ArchiveCutAnywhereBeforeTheEndCodeFailsWithoutReadingPastIt)
         EXPECT_EQ(NULL, Extract(whole.substr(0, cut))) << "cut at " << cut;
 }
 
-TEST_F(ExtractTest, EveryCorruptedStreamByteIsADecompressionError)
+TEST_P(ExtractTest, EveryCorruptedStreamByteIsADecompressionError)
 {
     Entry e = File(0, "c.txt", "a stream whose every byte is checked by zlib");
     std::string stream = Compress(e.content);
@@ -372,7 +386,7 @@ TEST_F(ExtractTest, EveryCorruptedStreamByteIsADecompressionError)
     }
 }
 
-TEST_F(ExtractTest, PackedSizeRunningPastTheEndIsADecompressionError)
+TEST_P(ExtractTest, PackedSizeRunningPastTheEndIsADecompressionError)
 {
     std::string archive = Archive({File(0, "p.txt", "packed")});
     // dwPackedSize sits at offset 264 of the header: make it reach past the archive's end.
@@ -385,7 +399,7 @@ TEST_F(ExtractTest, PackedSizeRunningPastTheEndIsADecompressionError)
     EXPECT_FALSE(Exists(Installed("p.txt")));
 }
 
-TEST_F(ExtractTest, NameFieldWithoutItsNulIsADecompressionError)
+TEST_P(ExtractTest, NameFieldWithoutItsNulIsADecompressionError)
 {
     std::string archive = Archive({File(0, "n.txt", "n")});
     std::memset(&archive[4], 'A', 256);
@@ -393,7 +407,7 @@ TEST_F(ExtractTest, NameFieldWithoutItsNulIsADecompressionError)
     EXPECT_TRUE(ListFiles(m_strInstall).empty());
 }
 
-TEST_F(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
+TEST_P(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
 {
     if (sizeof(void*) == 8)
         GTEST_SKIP() << "the 64-bit build of the tests can commit 4 GiB";
@@ -405,7 +419,7 @@ TEST_F(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
 
 // --- inflating ahead -------------------------------------------------------------
 
-TEST_F(ExtractTest, InflatingAheadWritesWhatOneAtATimeWrites)
+TEST_F(InflatingAhead, WritesWhatOneAtATimeWrites)
 {
     // Sizes of every kind, empty ones among them, one larger than the whole budget (it goes
     // alone), and names met twice: the later entry's file must be the one that stays.
@@ -433,7 +447,7 @@ TEST_F(ExtractTest, InflatingAheadWritesWhatOneAtATimeWrites)
     }
 }
 
-TEST_F(ExtractTest, InflatingAheadStopsAtTheFailingEntryWithNothingWrittenAfterIt)
+TEST_F(InflatingAhead, StopsAtTheFailingEntryWithNothingWrittenAfterIt)
 {
     struct Failure {
         const char* pszKind;
