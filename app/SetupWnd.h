@@ -6,6 +6,7 @@
 #include "../framework/Wnd.h"
 #include "InstallSwitches.h"
 
+class CInflatedEntrySource;
 class CProgressDlg;
 
 // TRUE when the command line contains "-autorun"; set once at start-up.
@@ -76,6 +77,8 @@ protected:
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
 private:
+    // Writes the entries the source hands over, in archive order, one tick each.
+    const char* WriteInOrder(CInflatedEntrySource& source, const BYTE* pArchive);
     // Points the archive cursor at the payload resource; FALSE when there is none.
     BOOL LocateArchive();
     // Bytes of the payload's files in place after the work, for the uninstall entry.

@@ -42,9 +42,10 @@ corpus_tool=$host_build/bench/bench_corpus
 deflate_tool=$host_build/bench/bench_deflate
 bench_bin=$win_build/bench
 setup_exe=$win_build/bin/Setup.exe
+setup_stub=$win_build/stub/Setup.exe
 bench_py=$root/bench/bench.py
 for tool in "$payload_tool" "$corpus_tool" "$deflate_tool" "$bench_bin/bench_extract.exe" \
-            "$bench_bin/bench_install.exe" "$bench_bin/bench_launch.exe" "$setup_exe"; do
+            "$bench_bin/bench_install.exe" "$bench_bin/bench_launch.exe" "$setup_exe" "$setup_stub"; do
     [[ -x $tool || -f $tool ]] || { echo "run.sh: $tool is missing: build first (scripts/build.sh)" >&2; exit 1; }
 done
 command -v makensis >/dev/null || { echo "run.sh: makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
@@ -169,12 +170,26 @@ for p in "${payloads[@]}"; do
     launch embed "$(winpath "$bench_bin/bench_install.exe")" "$(winpath "$out/archives/$p.bin")" "$(winpath "$ours")" \
         | tr -d '\r'
     record "size payload=$p what=ours_installer bytes=$(stat -c %s "$ours")"
-    # Run 0 is untimed: it brings both installers and their files into memory.
+    # The setup program itself, made by the payload tool as a vendor makes it, run as an
+    # administrator's script runs it.
+    silent=$out/installers/$p-Setup.exe
+    "$payload_tool" setup --stub "$setup_stub" --archive "$out/archives/$p.bin" --output "$silent" >/dev/null
+    record "size payload=$p what=silent_installer bytes=$(stat -c %s "$silent")"
+    # The same without the payload's checksum: what the integrity check costs.
+    unchecked=$out/installers/$p-Setup-unchecked.exe
+    "$payload_tool" setup --stub "$setup_stub" --archive "$out/archives/$p.bin" --output "$unchecked" \
+        --no-payload-check >/dev/null
+    # Run 0 is untimed: it brings the installers and their files into memory.
     for r in $(seq 0 "$runs"); do
-        for who in ours nsis; do
+        # The two Setup.exe take turns at going first, so that neither gains from the other.
+        pair="silent unchecked"; (( r % 2 )) || pair="unchecked silent"
+        for who in ours $pair nsis; do
             report=$out/reports/$p-$r.txt
             if [[ $who == ours ]]; then
                 line=$(launch time "$(winpath "$ours")" "$install_win\\ours-$p" "$(winpath "$report")" | tr -d '\r' || true)
+            elif [[ $who == silent || $who == unchecked ]]; then
+                exe=$silent; [[ $who == unchecked ]] && exe=$unchecked
+                line=$(launch time "$(winpath "$exe")" -silent "-dir=$install_win\\$who-$p" | tr -d '\r' || true)
             else
                 line=$(launch time "$(winpath "$out/installers/$p-nsis.exe")" /S "/D=$install_win\\nsis-$p" \
                        | tr -d '\r' || true)
@@ -231,6 +246,7 @@ if [[ $smoke == 1 ]]; then
     missing=0
     for p in "${payloads[@]}"; do
         for kind in "extract payload=$p way=engine" "extract payload=$p way=floor" "process payload=$p who=ours" \
+                    "process payload=$p who=silent" "process payload=$p who=unchecked" \
                     "process payload=$p who=nsis" "memory payload=$p" "tool payload=$p what=payload-j1" \
                     "tool payload=$p what=gzip-9" "deflate payload=$p method=zlib-9"; do
             grep -q "^$kind " "$raw" || { echo "bench smoke: no figure '$kind'" >&2; missing=1; }

@@ -1,15 +1,15 @@
-// Payload extraction: every archive entry inflated in one call into one growing block
-// and written with one write call, one progress tick per file.
+// Payload extraction: every archive entry inflated in one call and written with one write
+// call, in archive order, one progress tick per file. With more than one processor the
+// entries are inflated ahead (InflatePipeline.h); with one, one at a time into one block.
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
-
-#include <zlib.h>
 
 #include "../app/SetupWnd.h"
 #include "Engine.h"
 #include "ExtractRules.h"
 #include "FileStream.h"
+#include "InflatePipeline.h"
 #include "IsWin9x.h"
 #include "PayloadFormat.h"
 #include "PayloadReader.h"
@@ -56,6 +56,70 @@ private:
     BYTE* m_pData;
     DWORD m_nCapacity;
 };
+
+// One entry at a time into one block, on the writer's own thread: the extraction of a
+// machine with one processor, and of one where no worker can be had.
+class COneBlockAtATime : public CInflatedEntrySource {
+public:
+    COneBlockAtATime(const BYTE* pArchive, size_t nArchiveSize) : m_reader(pArchive, nArchiveSize) {}
+
+    const InflatedEntry& TakeNext() override
+    {
+        InflatedEntry& next = m_next;
+        PayloadReadStatus status = m_reader.Next(next.entry);
+        next.nNextOffset = m_reader.Offset();
+        next.pData = NULL;
+        next.nOutput = 0;
+        if (status != PAYLOAD_READ_ENTRY)
+            next.outcome = status == PAYLOAD_READ_END ? INFLATE_END : INFLATE_BAD_ARCHIVE;
+        else if (!m_block.Reserve(next.entry.header.dwSize))
+            next.outcome = INFLATE_NO_MEMORY;
+        else
+            next.outcome = InflateEntryInto(next.entry, next.pData = m_block.Data(), &next.nOutput);
+        return next;
+    }
+    void GiveBack() override {}
+
+private:
+    PayloadReader m_reader;
+    CInflateBlock m_block;
+    InflatedEntry m_next;
+};
+
+// The failure an inflater hands over, as the user reads it; NULL for an inflated entry.
+const char* InflateErrorText(InflateOutcome outcome)
+{
+    switch (outcome) {
+    case INFLATE_NO_MEMORY:
+        return MEMORY_ERROR;
+    case INFLATE_FAILED:
+    case INFLATE_BAD_ARCHIVE:
+        return DECOMPRESSION_ERROR;
+    case INFLATE_DONE:
+    case INFLATE_END:
+        break;
+    }
+    return NULL;
+}
+
+// Inflating ahead pays where a second processor does the work.
+bool InflateAheadWanted()
+{
+    switch (g_inflatePipelineSeam.ahead) {
+    case AHEAD_ALWAYS:
+        return true;
+    case AHEAD_NEVER:
+        return false;
+    case AHEAD_BY_PROCESSORS:
+        break;
+    }
+    return CWorkerThread::ProcessorCount() > 1;
+}
+
+DWORD InflateAheadBudget()
+{
+    return g_inflatePipelineSeam.nBudget ? g_inflatePipelineSeam.nBudget : INFLATE_AHEAD_BUDGET;
+}
 
 // The folders the destination codes send entries to.
 class CDestinations {
@@ -106,18 +170,6 @@ const char* BuildDestinationPath(const CDestinations& destinations, const Payloa
     // A path the program cannot hold cannot be created either.
     if (!JoinPath(szPath, pszDir, header.szName))
         return FormatErrorText(CREATE_ERROR_FORMAT, pszDir, header.szName);
-    return NULL;
-}
-
-// Inflates the entry into the block, its own size the output limit: a stream that
-// inflates to more is broken. NULL, with the bytes produced in *pnOutput, or the message.
-const char* InflateEntry(const PayloadEntry& entry, CInflateBlock& block, uLongf* pnOutput)
-{
-    if (!block.Reserve(entry.header.dwSize))
-        return MEMORY_ERROR;
-    *pnOutput = entry.header.dwSize;
-    if (uncompress(block.Data(), pnOutput, entry.pStream, entry.header.dwPackedSize) != Z_OK)
-        return DECOMPRESSION_ERROR;
     return NULL;
 }
 
@@ -231,36 +283,42 @@ const char* CSetupWnd::ExtractArchive()
     if (!PayloadChainIsWhole(pArchive, nArchiveSize))
         return DECOMPRESSION_ERROR;
 
-    const CDestinations destinations(m_szMacrosDir, m_szExamplesDir);
-    CInflateBlock block;
-    PayloadReader reader(pArchive, nArchiveSize);
-    PayloadEntry entry;
-    char szPath[PATH_BUFFER_SIZE];
+    if (InflateAheadWanted()) {
+        CInflatePipeline pipeline(pArchive, nArchiveSize, InflateAheadBudget());
+        if (pipeline.StartWorker())
+            return WriteInOrder(pipeline, pArchive);
+    }
+    COneBlockAtATime oneAtATime(pArchive, nArchiveSize);
+    return WriteInOrder(oneAtATime, pArchive);
+}
 
+// Every file is created and written here, on the calling thread, in archive order: the
+// inflaters only hand entries over. The first failure ends it, before anything after it.
+const char* CSetupWnd::WriteInOrder(CInflatedEntrySource& source, const BYTE* pArchive)
+{
+    const CDestinations destinations(m_szMacrosDir, m_szExamplesDir);
+    char szPath[PATH_BUFFER_SIZE];
     for (;;) {
-        PayloadReadStatus status = reader.Next(entry);
-        if (status == PAYLOAD_READ_END) {
+        const InflatedEntry& next = source.TakeNext();
+        if (next.outcome == INFLATE_END) {
             // The cursor ends just past the end code, the only part of the end record read.
-            m_pArchivePos = pArchive + reader.Offset() + sizeof entry.header.dwDestination;
+            m_pArchivePos = pArchive + next.nNextOffset + sizeof next.entry.header.dwDestination;
             return NULL;
         }
-        // The walk above has seen the whole chain; this is the reader keeping its word.
-        if (status != PAYLOAD_READ_ENTRY)
-            return DECOMPRESSION_ERROR;
-
-        uLongf nOutput = 0;
-        const char* pszError = InflateEntry(entry, block, &nOutput);
+        const char* pszError = InflateErrorText(next.outcome);
         if (pszError)
             return pszError;
-        m_pArchivePos = pArchive + reader.Offset();
+        m_pArchivePos = pArchive + next.nNextOffset;
 
-        pszError = BuildDestinationPath(destinations, entry.header, szPath);
+        pszError = BuildDestinationPath(destinations, next.entry.header, szPath);
         if (!pszError)
-            pszError = WriteErrorText(WriteWholeFile(szPath, block.Data(), nOutput), szPath);
+            pszError = WriteErrorText(WriteWholeFile(szPath, next.pData, next.nOutput), szPath);
         if (pszError)
             return pszError;
 
         SendProgressTick();
-        ApplyNameRules(entry.header.szName, szPath);
+        ApplyNameRules(next.entry.header.szName, szPath);
+        // Only now: the entry's name is read up to here.
+        source.GiveBack();
     }
 }

@@ -3,7 +3,7 @@
 //   bench_extract ARCHIVE OUTROOT LABEL RUNS [WAY,...]
 //
 // The archive file is read into memory once, as the setup program finds its payload
-// resource in memory. Each run unpacks it four ways, each into a fresh installation
+// resource in memory. Each run unpacks it five ways, each into a fresh installation
 // folder OUTROOT\LABEL-<way> (the same path every run), in an order that rotates from
 // run to run:
 //   inflate  one uncompress per entry into one block, nothing written;
@@ -14,7 +14,10 @@
 //            name costs, which the engine avoids by creating new files directly;
 //   engine   CSetupWnd::ExtractArchive with a real progress dialog, owned by a real
 //            setup window and made just before the extraction as the installation
-//            sequence makes it, receiving its tick after every file.
+//            sequence makes it, receiving its tick after every file; inflating ahead
+//            on a second processor where the machine has one;
+//   oneblock the engine the same way, made to inflate one entry at a time into one
+//            block on its own thread, as it does on a machine with one processor.
 // Every way's folder is deleted again right after it is timed, so that each run writes
 // into memory the system has just had back, not into memory never touched before (on
 // a tmpfs drive in a virtual machine the first touch of a page costs more than the
@@ -47,6 +50,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "engine/InflatePipeline.h"
 #include "engine/PayloadFormat.h"
 
 using namespace bench;
@@ -124,8 +128,8 @@ BOOL CountEntries(const CArchiveInMemory& archive, Totals& totals)
     return FALSE;
 }
 
-enum Way { WAY_INFLATE, WAY_FLOOR, WAY_PROBE, WAY_ENGINE, WAY_COUNT };
-const char* const WAY_NAMES[WAY_COUNT] = {"inflate", "floor", "probe", "engine"};
+enum Way { WAY_INFLATE, WAY_FLOOR, WAY_PROBE, WAY_ENGINE, WAY_ONE_BLOCK, WAY_COUNT };
+const char* const WAY_NAMES[WAY_COUNT] = {"inflate", "floor", "probe", "engine", "oneblock"};
 
 // The floor: what any extraction of this archive has to do, and nothing else. The
 // archive has been checked by CountEntries, so its headers are taken as they stand.
@@ -267,7 +271,8 @@ public:
         char szSavedDir[MAX_PATH];
         GetCurrentDirectoryA(MAX_PATH, szSavedDir);
         // As the installation sequence does: the dialog first, then the directory.
-        if (way == WAY_ENGINE && !CreateProgressDialog(m_wnd))
+        const bool bEngine = way == WAY_ENGINE || way == WAY_ONE_BLOCK;
+        if (bEngine && !CreateProgressDialog(m_wnd))
             return Fail(nRun, way, "cannot create the progress dialog");
         if (m_wnd.PrepareInstallDir(dir.c_str(), OPTION_APPLICATION) != 0)
             return Fail(nRun, way, "cannot prepare the installation folder");
@@ -275,7 +280,8 @@ public:
         const char* pszError = NULL;
         double seconds = 0, tickSeconds = 0;
         int nTicks = 0;
-        if (way == WAY_ENGINE) {
+        if (bEngine) {
+            g_inflatePipelineSeam.ahead = way == WAY_ONE_BLOCK ? AHEAD_NEVER : AHEAD_BY_PROCESSORS;
             CTickTimer tickTimer(m_wnd.m_pProgressDlg->m_hWnd);
             m_wnd.m_pArchivePos = m_archive.Begin();
             m_wnd.m_pArchiveEnd = m_archive.End();
@@ -284,6 +290,7 @@ public:
             seconds = stopwatch.Seconds();
             nTicks = tickTimer.Ticks();
             tickSeconds = tickTimer.Seconds();
+            g_inflatePipelineSeam.ahead = AHEAD_BY_PROCESSORS;
         } else {
             CStopwatch stopwatch;
             pszError = ExtractFloor(m_archive.Begin(), m_wnd.m_szMacrosDir, m_wnd.m_szExamplesDir, way);

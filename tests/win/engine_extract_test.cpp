@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/SetupWnd.h"
 #include "engine/Engine.h"
+#include "engine/InflatePipeline.h"
 #include "engine/IsWin9x.h"
 #include "engine/Options.h"
 #include "engine_support.h"
@@ -28,7 +31,57 @@ std::string SystemDir()
     return WithBackslash(std::string(sz, n));
 }
 
-class ExtractTest : public ::testing::Test {
+// Either side of the inflating ahead made to wait for the other, through the pipeline's seam.
+enum AheadMode { WORKER_LAGS, WORKER_AHEAD };
+
+const char* ModeName(AheadMode mode)
+{
+    return mode == WORKER_LAGS ? "worker lags" : "worker ahead";
+}
+
+LONG g_nWriterWaitsSeen = 0;
+volatile bool g_bWorkerClaimed = false;
+LONG g_nInflatable = 0;
+
+// Puts the seam back at its defaults.
+void ResetSeam()
+{
+    std::memset(static_cast<void*>(&g_inflatePipelineSeam), 0, sizeof g_inflatePipelineSeam);
+    g_nWriterWaitsSeen = 0;
+    g_bWorkerClaimed = false;
+}
+
+// On the worker: each entry it claims waits until the writer waits for it (or has stopped),
+// so the writer inflates everything else itself, then waits.
+void HoldUntilTheWriterWaits(DWORD)
+{
+    g_bWorkerClaimed = true;
+    for (int i = 0; i < 10000 && g_inflatePipelineSeam.nWriterWaits <= g_nWriterWaitsSeen &&
+                    g_inflatePipelineSeam.nStops == 0;
+         ++i)
+        Sleep(1);
+    g_nWriterWaitsSeen = g_inflatePipelineSeam.nWriterWaits;
+}
+
+// The first tick goes on once the worker holds an entry back: the writer will wait for it.
+void WaitForTheWorkerToClaim(int nTicks)
+{
+    for (int i = 0; nTicks == 1 && i < 10000 && !g_bWorkerClaimed; ++i)
+        Sleep(1);
+}
+
+// The first tick goes on once the worker is as far ahead as it can get: every entry that
+// can be inflated is, or the worker waits for room.
+void WaitForTheWorkerToRunAhead(int nTicks)
+{
+    const InflatePipelineSeam& seam = g_inflatePipelineSeam;
+    for (int i = 0; nTicks == 1 && i < 10000 && seam.nWorkerWaits == 0 &&
+                    seam.nInflatedByWorker + seam.nInflatedByWriter < g_nInflatable;
+         ++i)
+        Sleep(1);
+}
+
+class ExtractFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -36,7 +89,11 @@ protected:
         ASSERT_EQ(0, m_wnd.PrepareInstallDir(m_strInstall.c_str(), OPTION_APPLICATION));
         m_wnd.m_pProgressDlg = m_ticks.Dialog();
     }
-    void TearDown() override { m_wnd.m_pProgressDlg = NULL; }
+    void TearDown() override
+    {
+        m_wnd.m_pProgressDlg = NULL;
+        ResetSeam();
+    }
 
     const char* Extract(const std::string& archive)
     {
@@ -47,22 +104,60 @@ protected:
     }
     std::string Installed(const std::string& name) const { return m_strInstall + "\\" + name; }
 
+    // A fresh installation directory for one run of several in a test.
+    void UseInstallDir(const std::string& name)
+    {
+        m_strInstall = m_scratch / name;
+        ASSERT_EQ(0, m_wnd.PrepareInstallDir(m_strInstall.c_str(), OPTION_APPLICATION));
+    }
+
+    // The extraction inflating ahead, the worker lagging or ahead, with nBudget bytes held
+    // at most; nInflatable: the entries that can be inflated before a failure.
+    const char* ExtractAhead(const std::string& archive, AheadMode mode, DWORD nBudget, LONG nInflatable)
+    {
+        ResetSeam();
+        g_inflatePipelineSeam.ahead = AHEAD_ALWAYS;
+        g_inflatePipelineSeam.nBudget = nBudget;
+        g_nInflatable = nInflatable;
+        if (mode == WORKER_LAGS)
+            g_inflatePipelineSeam.pfnWorkerClaimed = HoldUntilTheWriterWaits;
+        m_ticks.OnTick(mode == WORKER_LAGS ? WaitForTheWorkerToClaim : WaitForTheWorkerToRunAhead);
+        const char* pszResult = Extract(archive);
+        m_ticks.OnTick(NULL);
+        g_inflatePipelineSeam.pfnWorkerClaimed = NULL;
+        return pszResult;
+    }
+
     ScratchDir m_scratch{"x"};
     CSetupWnd m_wnd;
     TickCounter m_ticks;
     std::string m_strInstall;
 };
 
+// Every rule holds both ways: one entry at a time into one block (a machine with one
+// processor) and inflating ahead (one with more).
+class ExtractTest : public ExtractFixture, public ::testing::WithParamInterface<InflateAheadChoice> {
+protected:
+    void SetUp() override
+    {
+        ExtractFixture::SetUp();
+        g_inflatePipelineSeam.ahead = GetParam();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(OneBlockAndAhead, ExtractTest, ::testing::Values(AHEAD_NEVER, AHEAD_ALWAYS));
+
+class InflatingAhead : public ExtractFixture {};
+
 // --- the archive's shape ---------------------------------------------------------
 
-TEST_F(ExtractTest, OnlyTheEndRecordWritesNothing)
+TEST_P(ExtractTest, OnlyTheEndRecordWritesNothing)
 {
     EXPECT_EQ(NULL, Extract(Archive({})));
     EXPECT_TRUE(ListFiles(m_strInstall).empty());
     EXPECT_EQ(0, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, OnlyTheFourBytesOfTheEndCodeAreRead)
+TEST_P(ExtractTest, OnlyTheFourBytesOfTheEndCodeAreRead)
 {
     // The archive ends right after the end code; reading the rest of a header would fault.
     std::string archive = EncodeEntry(File(0, "one.txt", "first")) + std::string(4, '\xFF');
@@ -72,7 +167,7 @@ TEST_F(ExtractTest, OnlyTheFourBytesOfTheEndCodeAreRead)
     EXPECT_EQ(m_wnd.m_pArchiveEnd, m_wnd.m_pArchivePos);
 }
 
-TEST_F(ExtractTest, EmptyFirstEntryIsAnAllocationFailure)
+TEST_P(ExtractTest, EmptyFirstEntryIsAnAllocationFailure)
 {
     std::vector<Entry> entries = {File(0, "empty.txt", ""), File(0, "later.txt", "later")};
     EXPECT_STREQ("Memory allocation error", Extract(Archive(entries)));
@@ -80,7 +175,7 @@ TEST_F(ExtractTest, EmptyFirstEntryIsAnAllocationFailure)
     EXPECT_FALSE(Exists(Installed("later.txt")));
 }
 
-TEST_F(ExtractTest, EntriesOfEverySizeOrderGetTheirOwnLength)
+TEST_P(ExtractTest, EntriesOfEverySizeOrderGetTheirOwnLength)
 {
     // Larger, smaller, empty, larger than all before: each file gets exactly its bytes,
     // never the remains of a bigger entry in the reused block.
@@ -95,7 +190,7 @@ TEST_F(ExtractTest, EntriesOfEverySizeOrderGetTheirOwnLength)
     EXPECT_EQ(small + "x", ReadFileBytes(Installed("small2.bin")));
 }
 
-TEST_F(ExtractTest, StreamShorterThanItsSizeGivesTheInflatedLength)
+TEST_P(ExtractTest, StreamShorterThanItsSizeGivesTheInflatedLength)
 {
     Entry e = File(0, "short.txt", "only these bytes");
     e.sizeGiven = true;
@@ -106,7 +201,7 @@ TEST_F(ExtractTest, StreamShorterThanItsSizeGivesTheInflatedLength)
     EXPECT_EQ("next", ReadFileBytes(Installed("next.txt")));
 }
 
-TEST_F(ExtractTest, StreamLongerThanItsSizeFailsAndEarlierFilesStay)
+TEST_P(ExtractTest, StreamLongerThanItsSizeFailsAndEarlierFilesStay)
 {
     Entry longer = File(0, "long.txt", "twelve bytes");
     longer.sizeGiven = true;
@@ -119,7 +214,7 @@ TEST_F(ExtractTest, StreamLongerThanItsSizeFailsAndEarlierFilesStay)
     EXPECT_EQ(1, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, BytesAfterAStreamInsideItsPackedSizeAreSkipped)
+TEST_P(ExtractTest, BytesAfterAStreamInsideItsPackedSizeAreSkipped)
 {
     Entry first = File(0, "first.txt", "stream followed by junk");
     first.streamTail = std::string("\x78\x01junk that is not read", 22);
@@ -129,7 +224,7 @@ TEST_F(ExtractTest, BytesAfterAStreamInsideItsPackedSizeAreSkipped)
     EXPECT_EQ("second", ReadFileBytes(Installed("second.txt")));
 }
 
-TEST_F(ExtractTest, BytesAfterTheNameAreIgnored)
+TEST_P(ExtractTest, BytesAfterTheNameAreIgnored)
 {
     Entry e = File(0, "name.txt", "content");
     e.nameTail = "garbage.exe\\..\\x" + std::string(200, 'Z');
@@ -141,7 +236,7 @@ TEST_F(ExtractTest, BytesAfterTheNameAreIgnored)
 
 // --- destinations ----------------------------------------------------------------
 
-TEST_F(ExtractTest, EachCodeLandsInItsDirectory)
+TEST_P(ExtractTest, EachCodeLandsInItsDirectory)
 {
     char szSysName[64];
     wsprintfA(szSysName, "engtest-%lu.dll", GetCurrentProcessId());
@@ -172,7 +267,7 @@ TEST_F(ExtractTest, EachCodeLandsInItsDirectory)
     EXPECT_EQ(12, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, ExistingReadOnlyFileIsReplaced)
+TEST_P(ExtractTest, ExistingReadOnlyFileIsReplaced)
 {
     ASSERT_TRUE(WriteFileBytes(Installed("old.txt"), "old contents that are longer"));
     ASSERT_TRUE(SetFileAttributesA(Installed("old.txt").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -181,7 +276,7 @@ TEST_F(ExtractTest, ExistingReadOnlyFileIsReplaced)
     EXPECT_FALSE(IsReadOnly(Installed("old.txt")));
 }
 
-TEST_F(ExtractTest, LaterEntryOfTheSameNameWins)
+TEST_P(ExtractTest, LaterEntryOfTheSameNameWins)
 {
     std::vector<Entry> entries = {File(0, "same.ptn", "first"), File(0, "SAME.PTN", "second")};
     ASSERT_EQ(NULL, Extract(Archive(entries)));
@@ -190,7 +285,7 @@ TEST_F(ExtractTest, LaterEntryOfTheSameNameWins)
     EXPECT_EQ(2, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, NameWithDirectoryPartNeedsThatDirectory)
+TEST_P(ExtractTest, NameWithDirectoryPartNeedsThatDirectory)
 {
     ASSERT_TRUE(CreateDirectoryA(Installed("sub").c_str(), NULL));
     ASSERT_EQ(NULL, Extract(Archive({File(0, "sub\\in-sub.txt", "deep")})));
@@ -202,14 +297,14 @@ TEST_F(ExtractTest, NameWithDirectoryPartNeedsThatDirectory)
     EXPECT_EQ("1", ReadFileBytes(Installed("first.txt")));
 }
 
-TEST_F(ExtractTest, MissingSubdirectoryIsACreateFailureWithTheFullPath)
+TEST_P(ExtractTest, MissingSubdirectoryIsACreateFailureWithTheFullPath)
 {
     ASSERT_TRUE(RemoveDirectoryA(Installed("ChmMacros").c_str()));
     EXPECT_EQ("Could not create file <" + Installed("ChmMacros\\m.txt") + ">",
               std::string(Extract(Archive({File(15, "m.txt", "m")}))));
 }
 
-TEST_F(ExtractTest, DirectoryStandingAtTheDestinationIsACreateFailure)
+TEST_P(ExtractTest, DirectoryStandingAtTheDestinationIsACreateFailure)
 {
     ASSERT_TRUE(CreateDirectoryA(Installed("taken").c_str(), NULL));
     EXPECT_STREQ("Could not create file <taken>", Extract(Archive({File(0, "taken", "x")})));
@@ -218,7 +313,7 @@ TEST_F(ExtractTest, DirectoryStandingAtTheDestinationIsACreateFailure)
 
 // --- the two rules ---------------------------------------------------------------
 
-TEST_F(ExtractTest, PatternAndScriptFilesBecomeReadOnly)
+TEST_P(ExtractTest, PatternAndScriptFilesBecomeReadOnly)
 {
     std::vector<Entry> entries = {File(0, "a.VBS", "v"),     File(0, "b.Ptn", "p"), File(0, "c.vbs.txt", "t"),
                                   File(0, ".ptn", "dot"),     File(0, "vbs", "3"),  File(0, "d.ptnx", "x"),
@@ -235,7 +330,7 @@ TEST_F(ExtractTest, PatternAndScriptFilesBecomeReadOnly)
     EXPECT_EQ("v", ReadFileBytes(Installed("a.VBS")));
 }
 
-TEST_F(ExtractTest, CommonControlLibrariesAreWrittenTickedAndRemovedOnThisSystem)
+TEST_P(ExtractTest, CommonControlLibrariesAreWrittenTickedAndRemovedOnThisSystem)
 {
     ASSERT_FALSE(IsWin9x());
     std::vector<Entry> entries = {File(17, "COMCTL32.DLL", "c"), File(17, "comdlg32.dll", "d"),
@@ -248,7 +343,7 @@ TEST_F(ExtractTest, CommonControlLibrariesAreWrittenTickedAndRemovedOnThisSystem
     EXPECT_EQ(4, m_ticks.Ticks());
 }
 
-TEST_F(ExtractTest, OneTickPerFileAndNoneWithoutADialog)
+TEST_P(ExtractTest, OneTickPerFileAndNoneWithoutADialog)
 {
     std::vector<Entry> entries;
     for (int i = 0; i < 7; ++i)
@@ -264,7 +359,7 @@ TEST_F(ExtractTest, OneTickPerFileAndNoneWithoutADialog)
 
 // --- damaged archives ------------------------------------------------------------
 
-TEST_F(ExtractTest, ArchiveCutAnywhereBeforeTheEndCodeFailsWithoutReadingPastIt)
+TEST_P(ExtractTest, ArchiveCutAnywhereBeforeTheEndCodeFailsWithoutReadingPastIt)
 {
     std::vector<Entry> entries = {File(0, "a.txt", "alpha alpha alpha"), File(16, "b.txt", "beta")};
     std::string whole = Archive(entries);
@@ -279,7 +374,7 @@ TEST_F(ExtractTest, ArchiveCutAnywhereBeforeTheEndCodeFailsWithoutReadingPastIt)
         EXPECT_EQ(NULL, Extract(whole.substr(0, cut))) << "cut at " << cut;
 }
 
-TEST_F(ExtractTest, EveryCorruptedStreamByteIsADecompressionError)
+TEST_P(ExtractTest, EveryCorruptedStreamByteIsADecompressionError)
 {
     Entry e = File(0, "c.txt", "a stream whose every byte is checked by zlib");
     std::string stream = Compress(e.content);
@@ -291,7 +386,7 @@ TEST_F(ExtractTest, EveryCorruptedStreamByteIsADecompressionError)
     }
 }
 
-TEST_F(ExtractTest, PackedSizeRunningPastTheEndIsADecompressionError)
+TEST_P(ExtractTest, PackedSizeRunningPastTheEndIsADecompressionError)
 {
     std::string archive = Archive({File(0, "p.txt", "packed")});
     // dwPackedSize sits at offset 264 of the header: make it reach past the archive's end.
@@ -304,7 +399,7 @@ TEST_F(ExtractTest, PackedSizeRunningPastTheEndIsADecompressionError)
     EXPECT_FALSE(Exists(Installed("p.txt")));
 }
 
-TEST_F(ExtractTest, NameFieldWithoutItsNulIsADecompressionError)
+TEST_P(ExtractTest, NameFieldWithoutItsNulIsADecompressionError)
 {
     std::string archive = Archive({File(0, "n.txt", "n")});
     std::memset(&archive[4], 'A', 256);
@@ -312,7 +407,7 @@ TEST_F(ExtractTest, NameFieldWithoutItsNulIsADecompressionError)
     EXPECT_TRUE(ListFiles(m_strInstall).empty());
 }
 
-TEST_F(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
+TEST_P(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
 {
     if (sizeof(void*) == 8)
         GTEST_SKIP() << "the 64-bit build of the tests can commit 4 GiB";
@@ -320,6 +415,81 @@ TEST_F(ExtractTest, SizeNoBlockCanHoldIsAnAllocationFailure)
     e.sizeGiven = true;
     e.size = 0xFFFFFF00u;
     EXPECT_STREQ("Memory allocation error", Extract(Archive({e})));
+}
+
+// --- inflating ahead -------------------------------------------------------------
+
+TEST_F(InflatingAhead, WritesWhatOneAtATimeWrites)
+{
+    // Sizes of every kind, empty ones among them, one larger than the whole budget (it goes
+    // alone), and names met twice: the later entry's file must be the one that stays.
+    std::vector<Entry> entries;
+    std::map<std::string, std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        size_t size = i == 17 ? 150000 : i % 9 == 4 ? 0 : 1 + (i * 7919) % 30000;
+        int nName = i % 31;
+        entries.push_back(File(nName % 3 ? 0 : 16, "f" + std::to_string(nName) + ".bin", Noise(size, i + 1)));
+        expected[(nName % 3 ? "" : "5&10ChannelExamples\\") + entries.back().name] = entries.back().content;
+    }
+    for (AheadMode mode : {WORKER_LAGS, WORKER_AHEAD}) {
+        UseInstallDir(ModeName(mode));
+        int nTicksBefore = m_ticks.Ticks();
+        ASSERT_EQ(NULL, ExtractAhead(Archive(entries), mode, 65536, 40)) << ModeName(mode);
+        for (const auto& file : expected)
+            EXPECT_TRUE(file.second == ReadFileBytes(Installed(file.first))) << ModeName(mode) << ": " << file.first;
+        EXPECT_EQ(40, m_ticks.Ticks() - nTicksBefore) << ModeName(mode);
+        if (mode == WORKER_LAGS) {
+            EXPECT_GT(g_inflatePipelineSeam.nWriterWaits, 0) << "the writer never waited for the worker";
+            EXPECT_GT(g_inflatePipelineSeam.nInflatedByWriter, 0);
+        } else {
+            EXPECT_GT(g_inflatePipelineSeam.nWorkerWaits, 0) << "the worker never ran out of room";
+        }
+    }
+}
+
+TEST_F(InflatingAhead, StopsAtTheFailingEntryWithNothingWrittenAfterIt)
+{
+    struct Failure {
+        const char* pszKind;
+        LONG nInflatable;  // entries that can be inflated: the worker ahead has done them all
+    };
+    std::vector<Failure> failures = {{"damaged stream", 21}, {"folder in the way", 40}};
+    if (sizeof(void*) == 4)
+        failures.push_back({"no block for it", 20});
+    for (AheadMode mode : {WORKER_LAGS, WORKER_AHEAD}) {
+        for (const Failure& failure : failures) {
+            std::string what = std::string(ModeName(mode)) + ", " + failure.pszKind;
+            std::vector<Entry> entries;
+            for (int i = 0; i < 40; ++i)
+                entries.push_back(File(0, "n" + std::to_string(i) + ".bin", Noise(1 + (i * 4099) % 8000, i + 7)));
+            UseInstallDir(std::to_string(mode) + "-" + failure.pszKind);
+            const char* pszExpected = "Memory allocation error";
+            if (failure.nInflatable == 21) {
+                entries[20].stream = Compress(entries[20].content);
+                entries[20].stream[entries[20].stream.size() / 2] ^= 0x55;
+                pszExpected = "Decompression error";
+            } else if (failure.nInflatable == 40) {
+                ASSERT_TRUE(CreateDirectoryA(Installed("n20.bin").c_str(), NULL));
+                pszExpected = "Could not create file <n20.bin>";
+            } else {
+                entries[20].sizeGiven = true;
+                entries[20].size = 0xFFFFFF00u;
+            }
+            int nTicksBefore = m_ticks.Ticks();
+            const char* pszResult = ExtractAhead(Archive(entries), mode, 1 << 20, failure.nInflatable);
+            EXPECT_STREQ(pszExpected, pszResult) << what;
+            EXPECT_EQ(20, m_ticks.Ticks() - nTicksBefore) << what;
+            for (int i = 0; i < 20; ++i)
+                EXPECT_TRUE(entries[i].content == ReadFileBytes(Installed(entries[i].name))) << what << ": " << i;
+            for (int i = 21; i < 40; ++i)
+                EXPECT_FALSE(Exists(Installed(entries[i].name))) << what << ": written after the failure: " << i;
+            EXPECT_EQ(failure.nInflatable == 40, Exists(Installed("n20.bin"))) << what;
+            if (mode == WORKER_AHEAD) {
+                EXPECT_GE(g_inflatePipelineSeam.nInflatedByWorker + g_inflatePipelineSeam.nInflatedByWriter,
+                          failure.nInflatable) << what << ": the worker was not ahead";
+            }
+        }
+    }
 }
 
 // --- paths that do not fit -------------------------------------------------------

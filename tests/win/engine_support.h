@@ -334,22 +334,29 @@ public:
     }
     ~TickCounter()
     {
+        s_pfnOnTick = NULL;
         SetWindowLongPtrA(m_dialog.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_pfnPrevious));
         m_dialog.DestroyWindow();
     }
     CProgressDlg* Dialog() { return &m_dialog; }
     int Ticks() const { return s_nTicks; }
+    // Called in every tick with the count so far: the engine's thread waits for it.
+    void OnTick(void (*pfnOnTick)(int nTicks)) { s_pfnOnTick = pfnOnTick; }
 
 private:
     static LRESULT CALLBACK CountingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
-        if (message == WM_TIMER && wParam == TIMER_PROGRESS)
+        if (message == WM_TIMER && wParam == TIMER_PROGRESS) {
             ++s_nTicks;
+            if (s_pfnOnTick)
+                s_pfnOnTick(s_nTicks);
+        }
         return CallWindowProcA(s_pfnPrevious, hWnd, message, wParam, lParam);
     }
     CProgressDlg m_dialog;
     inline static int s_nTicks = 0;
     inline static WNDPROC s_pfnPrevious = NULL;
+    inline static void (*s_pfnOnTick)(int) = NULL;
 };
 
 } // namespace enginetest
