@@ -22,26 +22,6 @@ size_t FullInstallPath(const char* pszPath, char (&szFull)[PATH_BUFFER_SIZE])
     return nLength > MAX_INSTALL_DIR_LENGTH ? 0 : nLength;
 }
 
-// The folder of the 32-bit system programs when this 32-bit program runs under WOW64 on
-// 64-bit Windows, without a trailing backslash; FALSE everywhere else (and on systems
-// that predate WOW64, which lack the two functions).
-BOOL GetWow64SystemDirectory(char (&szDir)[PATH_BUFFER_SIZE])
-{
-    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
-    typedef UINT(WINAPI * GetSystemWow64DirectoryFn)(LPSTR, UINT);
-    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
-    if (!hKernel)
-        return FALSE;
-    IsWow64ProcessFn pIsWow64 = reinterpret_cast<IsWow64ProcessFn>(GetProcAddress(hKernel, "IsWow64Process"));
-    GetSystemWow64DirectoryFn pGetWow64Dir =
-        reinterpret_cast<GetSystemWow64DirectoryFn>(GetProcAddress(hKernel, "GetSystemWow64DirectoryA"));
-    BOOL bWow64 = FALSE;
-    if (!pIsWow64 || !pGetWow64Dir || !pIsWow64(GetCurrentProcess(), &bWow64) || !bWow64)
-        return FALSE;
-    UINT nLength = pGetWow64Dir(szDir, sizeof szDir);
-    return nLength != 0 && nLength < sizeof szDir;
-}
-
 // "Rundll32.exe BraxDel.dll,Remove "<dir>\"". The system's list of installed programs
 // starts it from its 64-bit side on 64-bit Windows, where a bare Rundll32.exe is the
 // 64-bit one and the bare library name is looked for in the 64-bit system directory;
@@ -50,7 +30,7 @@ BOOL GetWow64SystemDirectory(char (&szDir)[PATH_BUFFER_SIZE])
 CString UninstallCommand(const char* pszInstallDir)
 {
     CString strCommand;
-    char szWow64Dir[PATH_BUFFER_SIZE];
+    char szWow64Dir[MAX_PATH];
     if (GetWow64SystemDirectory(szWow64Dir))
         strCommand = CString("\"") + szWow64Dir + "\\Rundll32.exe\" ";
     else

@@ -2,6 +2,7 @@
 
 #include "../app/InstallLog.h"
 #include "../engine/InstallLayout.h"
+#include "../engine/SpecialFolder.h"
 #include "../framework/PathText.h"
 #include "Removal.h"
 
@@ -16,17 +17,6 @@ bool SystemDirectory(char (&szDir)[MAX_PATH])
     return nLength > 0 && nLength < MAX_PATH && AppendBackslash(szDir);
 }
 
-// Under WOW64 the 32-bit system directory, with a trailing backslash; false elsewhere
-// (the function is looked up: systems before WOW64 lack it).
-bool Wow64SystemDirectory(char (&szDir)[MAX_PATH])
-{
-    typedef UINT(WINAPI * GetSystemWow64DirectoryFn)(LPSTR, UINT);
-    GetSystemWow64DirectoryFn pGetDir = reinterpret_cast<GetSystemWow64DirectoryFn>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA"));
-    UINT nLength = pGetDir ? pGetDir(szDir, MAX_PATH) : 0;
-    return nLength > 0 && nLength < MAX_PATH && AppendBackslash(szDir);
-}
-
 // True when pszModule is UNINSTALL_LIBRARY_NAME in one of the system directories.
 bool IsInstalledLibrary(const char* pszModule)
 {
@@ -34,7 +24,7 @@ bool IsInstalledLibrary(const char* pszModule)
     if (SystemDirectory(szDir) && JoinPath(szExpected, szDir, UNINSTALL_LIBRARY_NAME) &&
         EqualsIgnoringAsciiCase(pszModule, szExpected))
         return true;
-    return Wow64SystemDirectory(szDir) && JoinPath(szExpected, szDir, UNINSTALL_LIBRARY_NAME) &&
+    return GetWow64SystemDirectory(szDir) && AppendBackslash(szDir) && JoinPath(szExpected, szDir, UNINSTALL_LIBRARY_NAME) &&
            EqualsIgnoringAsciiCase(pszModule, szExpected);
 }
 
