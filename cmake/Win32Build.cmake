@@ -248,26 +248,23 @@ foreach(source ${WIN_TEST_SOURCES})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SETUP_TEST_ENV}" TIMEOUT 900)
 endforeach()
 
-# 64-bit Windows: the typical installation again in a 64-bit prefix, where the 32-bit
-# programs run under WOW64, and the uninstall command started from the 64-bit side.
-if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND TARGET e2e_install_test)
-    add_test(NAME e2e_wow64
-        COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh --new-prefix $<TARGET_FILE:e2e_install_test>
-                "--gtest_filter=Installation.TypicalInstallationToCompletion:Installation.Wow64*"
-        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-    set_tests_properties(e2e_wow64 PROPERTIES TIMEOUT 900 RESOURCE_LOCK wow64_prefix ENVIRONMENT
-        "WINEPREFIX=${CMAKE_BINARY_DIR}/prefixes/wow64;SETUP_WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
-endif()
-# The uninstaller there: the library it schedules for deletion lies in the WOW64 system
+# 64-bit Windows: scenarios run again in a 64-bit prefix, where the 32-bit programs run
+# under WOW64. They share that prefix, one at a time.
+function(add_wow64_test name target filter)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND TARGET ${target})
+        add_test(NAME ${name}
+            COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh --new-prefix $<TARGET_FILE:${target}>
+                    "--gtest_filter=${filter}"
+            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+        set_tests_properties(${name} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wow64_prefix ENVIRONMENT
+            "WINEPREFIX=${CMAKE_BINARY_DIR}/prefixes/wow64;SETUP_WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
+    endif()
+endfunction()
+# The typical installation, and the uninstall command started from the 64-bit side.
+add_wow64_test(e2e_wow64 e2e_install_test "Installation.TypicalInstallationToCompletion:Installation.Wow64*")
+# The uninstaller: the library it schedules for deletion lies in the WOW64 system
 # directory, and a reinstallation before the restart keeps its own.
-if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND TARGET e2e_uninstall_test)
-    add_test(NAME e2e_uninstall_wow64
-        COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/run-wine-test.sh --new-prefix $<TARGET_FILE:e2e_uninstall_test>
-                "--gtest_filter=Uninstall.TheLibraryGoesAtTheRestart*"
-        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-    set_tests_properties(e2e_uninstall_wow64 PROPERTIES TIMEOUT 900 RESOURCE_LOCK wow64_prefix ENVIRONMENT
-        "WINEPREFIX=${CMAKE_BINARY_DIR}/prefixes/wow64;SETUP_WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=$<SEMICOLON>winemenubuilder.exe=d")
-endif()
+add_wow64_test(e2e_uninstall_wow64 e2e_uninstall_test "Uninstall.TheLibraryGoesAtTheRestart*")
 
 # The restart at exit ends every process of a prefix: it gets a prefix of its own.
 if(TARGET uidriver)

@@ -161,6 +161,40 @@ inline std::string DesktopLink()
     return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Pelorin.lnk";
 }
 
+inline std::string Wow64SystemDirectory()
+{
+    char szPath[MAX_PATH] = "";
+    GetSystemWow64DirectoryA(szPath, sizeof szPath);
+    return szPath;
+}
+
+// What the system's list of installed programs starts: the 32-bit Rundll32 by its full
+// path under WOW64, the plain command elsewhere.
+inline std::string ExpectedUninstallCommand(const std::string& dir)
+{
+    std::string rundll = IsWow64() ? "\"" + Wow64SystemDirectory() + "\\Rundll32.exe\"" : "Rundll32.exe";
+    return rundll + " BraxDel.dll,Remove \"" + dir + "\\\"";
+}
+
+// The files of the typical installation (application and manuals), the library in the
+// system directory, the group's and the desktop's shortcuts and the uninstall entry.
+inline void ExpectInstalledFilesLinksAndEntry(const std::string& dir)
+{
+    for (const char* pszName : TYPICAL_INSTALLED_FILES)
+        EXPECT_TRUE(Exists(dir + "\\" + pszName)) << pszName;
+    EXPECT_TRUE(Exists(SystemDirectory() + "\\BraxDel.dll"));
+    EXPECT_FALSE(Exists(dir + "\\BraxDel.dll"));
+    EXPECT_FALSE(Exists(dir + "\\Axdist.exe")) << "the redistributable installer is never left behind";
+    EXPECT_TRUE(Exists(GroupDir() + "\\Pelorin.lnk"));
+    EXPECT_TRUE(Exists(GroupDir() + "\\Manuals.lnk"));
+    EXPECT_TRUE(Exists(DesktopLink()));
+    std::string value;
+    EXPECT_TRUE(ReadUninstallValue("DisplayName", &value));
+    EXPECT_EQ(PROGRAM_GROUP, value);
+    EXPECT_TRUE(ReadUninstallValue("UninstallString", &value));
+    EXPECT_EQ(ExpectedUninstallCommand(dir), value);
+}
+
 // Every file and folder below dir with its size, content and time of last writing, for
 // comparing states: a file written again with the same bytes shows too.
 inline void Snapshot(const std::string& dir, std::vector<std::string>& lines)
