@@ -43,5 +43,8 @@ private:
 // Whether text is well-formed UTF-8 (shortest forms of scalar values only).
 bool IsUtf8(const std::string& text);
 
+// Appends the UTF-8 form of a scalar value.
+void AppendUtf8(uint32_t codePoint, std::string& out);
+
 // The code page a command works in when none is given.
 const unsigned DEFAULT_ANSI_CODE_PAGE = 1252;
