@@ -3,7 +3,8 @@
 # (build/win). Extra arguments go to the Windows build's configure step, for example
 # -DSETUP_PAYLOAD=/path/to/archive.
 # --win64-only builds the 64-bit build of the Windows tests instead (build/win64), which
-# scripts/test.sh runs on machines that cannot run 32-bit code.
+# scripts/test.sh runs on machines that cannot run 32-bit code, with the host payload tool
+# that writes the payload into its Setup.exe.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SETUP_BUILD_DIR:-$root/build}
@@ -13,6 +14,8 @@ jobs=$(nproc)
 
 if [[ ${1:-} == --win64-only ]]; then
     shift
+    cmake -S "$root" -B "$build/host" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    cmake --build "$build/host" -j "$jobs" --target payload
     cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/x86_64-w64-mingw32.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DSETUP_HOST_TOOLS="$build/host" "$@" >/dev/null
     cmake --build "$build/win64" -j "$jobs"

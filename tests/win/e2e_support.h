@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "res/resource.h"
@@ -296,7 +297,7 @@ public:
     HWND Page(const char* pszTitle, DWORD dwTimeoutMs = PAGE_MS)
     {
         HWND hPage = uidriver::WaitForWindow(pszTitle, dwTimeoutMs, m_process.Id(), "#32770");
-        EXPECT_TRUE(hPage != NULL) << "no page titled \"" << pszTitle << "\"";
+        EXPECT_TRUE(hPage != NULL) << "no page titled \"" << pszTitle << "\"; " << WhatItShows();
         if (hPage)
             uidriver::WaitIdle(hPage);
         return hPage;
@@ -334,6 +335,33 @@ public:
     }
 
 private:
+    // For a page that did not come: the program's end, or the windows it shows instead.
+    std::string WhatItShows()
+    {
+        DWORD dwCode = m_process.WaitExit(0);
+        if (dwCode != STILL_ACTIVE)
+            return "the program has ended with exit code " + std::to_string(dwCode);
+        struct Collect {
+            static BOOL CALLBACK Window(HWND hWnd, LPARAM pState)
+            {
+                auto* state = reinterpret_cast<std::pair<DWORD, std::string>*>(pState);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hWnd, &pid);
+                char szClass[64] = "";
+                GetClassNameA(hWnd, szClass, sizeof szClass);
+                if (pid == state->first && IsWindowVisible(hWnd)) {
+                    state->second += std::string(" ") + szClass + " \"" + uidriver::Text(hWnd) + "\"";
+                    if (GetDlgItem(hWnd, IDC_TEXT))
+                        state->second += " saying \"" + uidriver::ControlText(hWnd, IDC_TEXT) + "\"";
+                }
+                return TRUE;
+            }
+        };
+        std::pair<DWORD, std::string> state(m_process.Id(), "");
+        EnumWindows(Collect::Window, reinterpret_cast<LPARAM>(&state));
+        return "it runs and shows:" + (state.second.empty() ? std::string(" no window") : state.second);
+    }
+
     uidriver::Process m_process;
 };
 
