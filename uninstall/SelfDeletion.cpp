@@ -24,8 +24,8 @@ bool IsInstalledLibrary(const char* pszModule)
     if (SystemDirectory(szDir) && JoinPath(szExpected, szDir, UNINSTALL_LIBRARY_NAME) &&
         EqualsIgnoringAsciiCase(pszModule, szExpected))
         return true;
-    return GetWow64SystemDirectory(szDir) && AppendBackslash(szDir) && JoinPath(szExpected, szDir, UNINSTALL_LIBRARY_NAME) &&
-           EqualsIgnoringAsciiCase(pszModule, szExpected);
+    return GetWow64SystemDirectory(szDir) && AppendBackslash(szDir) &&
+           JoinPath(szExpected, szDir, UNINSTALL_LIBRARY_NAME) && EqualsIgnoringAsciiCase(pszModule, szExpected);
 }
 
 // Eight hexadecimal digits over the eight characters at pszOut.
